@@ -1,0 +1,39 @@
+# Helpers that keep every layer's build description to one line.
+
+set(VANTREL_WARNINGS -Wall -Wextra -Werror)
+
+# vantrel_layer(NAME DIR DEPS...): a static library from every .cc below src/DIR.
+# The layer order is enforced by listing only earlier layers in DEPS.
+function(vantrel_layer name dir)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/src/${dir}/*.cc")
+  if(NOT sources)
+    # A layer whose code has not landed yet is an interface library so that
+    # later layers can already name it.
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE "${CMAKE_SOURCE_DIR}/src")
+    target_link_libraries(${name} INTERFACE ${ARGN})
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}/src")
+  target_compile_options(${name} PRIVATE ${VANTREL_WARNINGS})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# vantrel_tests(NAME DIR DEPS...): one GoogleTest binary from every .cc below
+# tests/DIR, registered with CTest.
+function(vantrel_tests name dir)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${dir}/*.cc")
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
+  target_compile_options(${name} PRIVATE ${VANTREL_WARNINGS})
+  target_compile_definitions(${name} PRIVATE
+    VANTREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    VANTREL_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gmock_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "VANTREL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()
