@@ -130,8 +130,8 @@ size_t caret_count(std::string_view line, const TomlPosition& begin, const std::
     range = SIZE_MAX;
   }
   // At most up to the end of the line, at least one.
-  long long room = static_cast<long long>(line.size()) - static_cast<long long>(begin.column) + 1;
-  if (room < static_cast<long long>(range)) range = room < 0 ? 0 : static_cast<size_t>(room);
+  size_t room = line.size() + 1 > begin.column ? line.size() + 1 - begin.column : 0;
+  range = std::min(range, room);
   return std::max<size_t>(range, 1);
 }
 
