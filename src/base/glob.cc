@@ -70,8 +70,7 @@ bool parse_class(const std::u32string& chars, size_t& i, std::vector<GlobToken>&
   if (close == std::u32string::npos) return false;
   GlobToken token;
   token.kind = negated ? Kind::kAnyExcept : Kind::kAnyWithin;
-  token.ranges =
-      class_members(std::u32string_view(chars).substr(body_start, close - body_start));
+  token.ranges = class_members(std::u32string_view(chars).substr(body_start, close - body_start));
   tokens.push_back(std::move(token));
   i = close + 1;
   return true;
@@ -339,7 +338,8 @@ void GlobWalker::fill(size_t index, const Candidate& parent, bool descending) {
             [](const DirEntry& a, const DirEntry& b) { return a.name > b.name; });
   for (DirEntry& entry : *entries) {
     std::string path = child_path(parent.path, entry.name);
-    todo_.push_back(Candidate{std::move(path), std::move(entry.name), entry.is_dir, index, ancestry});
+    todo_.push_back(
+        Candidate{std::move(path), std::move(entry.name), entry.is_dir, index, ancestry});
   }
   // "." and ".." are never listed, so a component that starts with a
   // literal "." gets to match them by name.
@@ -465,6 +465,13 @@ Result<std::vector<std::filesystem::path>, GlobError> glob(std::string_view patt
   const bool require_dir = !text.empty() && text.back() == '/';
   GlobWalker walker(std::move(components), require_dir);
   return walker.run(root_len > 0 ? "/" : ".");
+}
+
+Result<std::vector<std::filesystem::path>, GlobError> glob_joined(const std::filesystem::path& root,
+                                                                  std::string_view pattern) {
+  // `/` replaces the root when the pattern is absolute and adds a separator
+  // only where one is missing, as a path join should.
+  return glob((root / std::filesystem::path(std::string(pattern))).native());
 }
 
 }  // namespace vantrel::base

@@ -37,7 +37,8 @@ struct GlobError {
 
 inline constexpr std::string_view kGlobRecursiveComponent =
     "recursive wildcards must form a single path component";
-inline constexpr std::string_view kGlobWildcards = "wildcards are either regular `*` or recursive `**`";
+inline constexpr std::string_view kGlobWildcards =
+    "wildcards are either regular `*` or recursive `**`";
 inline constexpr std::string_view kGlobInvalidRange = "invalid range pattern";
 
 /// One element of a compiled pattern.
@@ -100,5 +101,12 @@ class GlobPattern {
 /// deterministic: depth first, names in byte order within each directory.
 /// Invalid UTF-8 in `pattern` reads as U+FFFD.
 Result<std::vector<std::filesystem::path>, GlobError> glob(std::string_view pattern);
+
+/// `glob` of `pattern` joined to `root` (an absolute pattern stays as it is),
+/// the joined path read as text with invalid UTF-8 replaced. This is how
+/// configured patterns are expanded; error positions count in the joined
+/// text.
+Result<std::vector<std::filesystem::path>, GlobError> glob_joined(const std::filesystem::path& root,
+                                                                  std::string_view pattern);
 
 }  // namespace vantrel::base

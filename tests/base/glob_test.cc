@@ -262,8 +262,7 @@ TEST_F(GlobWalk, RecursiveWildcard) {
       {"{R}/src/**/**/d.ts", {"{R}/src/nested/d.ts"}},
       // Ending in `**`: the directories below, not the files.
       {"{R}/src/**", {"{R}/src/nested", "{R}/src/nested/deep"}},
-      {"{R}/crates/**/",
-       {"{R}/crates/.hidden", "{R}/crates/api", "{R}/crates/web"}},
+      {"{R}/crates/**/", {"{R}/crates/.hidden", "{R}/crates/api", "{R}/crates/web"}},
   };
   for (const auto& c : cases) EXPECT_EQ(run_glob(tree_, c.pattern), c.expected) << c.pattern;
 }
@@ -290,14 +289,32 @@ class CurrentDir {
 
 TEST_F(GlobWalk, RelativePatternsKeepTheirPrefix) {
   CurrentDir cwd(tree_.root());
-  EXPECT_EQ(run_glob(tree_, "crates/*/"),
-            (Paths{"crates/.hidden", "crates/api", "crates/web"}));
+  EXPECT_EQ(run_glob(tree_, "crates/*/"), (Paths{"crates/.hidden", "crates/api", "crates/web"}));
   EXPECT_EQ(run_glob(tree_, "*"), (Paths{"crates", "src"}));
   // A leading "./" names the current directory and is not repeated.
   EXPECT_EQ(run_glob(tree_, "./crates/api"), (Paths{"crates/api"}));
   EXPECT_EQ(run_glob(tree_, "./src/*.ts"), (Paths{"src/a.ts"}));
   EXPECT_EQ(run_glob(tree_, "src/nested/../*.ts"), (Paths{"src/nested/../a.ts"}));
   EXPECT_EQ(run_glob(tree_, ""), (Paths{}));
+}
+
+TEST_F(GlobWalk, JoinedToARoot) {
+  auto relative = glob_joined(tree_.root(), "crates/*/Cargo.toml");
+  ASSERT_TRUE(relative.ok());
+  EXPECT_EQ(relative.value(), (std::vector<fs::path>{tree_.root() / "crates/api/Cargo.toml"}));
+
+  // An absolute pattern ignores the root.
+  auto absolute = glob_joined("/nonexistent-vantrel-root", tree_.str() + "/src/*.ts");
+  ASSERT_TRUE(absolute.ok());
+  EXPECT_EQ(absolute.value(), (std::vector<fs::path>{tree_.root() / "src/a.ts"}));
+
+  // Positions count in the joined text: "/w/" comes first.
+  auto invalid = glob_joined("/w", "crates/[");
+  ASSERT_FALSE(invalid.ok());
+  EXPECT_EQ(invalid.error().position, 10u);
+  auto trailing = glob_joined("/w/", "[");
+  ASSERT_FALSE(trailing.ok());
+  EXPECT_EQ(trailing.error().position, 3u);
 }
 
 TEST(GlobRoot, AbsoluteRootItself) {

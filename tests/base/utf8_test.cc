@@ -19,19 +19,21 @@ TEST(Utf8, ValidityOfWellAndIllFormedSequences) {
   const Case cases[] = {
       {"", true},
       {"plain ascii", true},
-      {"\xC3\xA9", true},                // é
-      {"\xE2\x82\xAC", true},            // €
-      {"\xF0\x9F\x98\x80", true},        // U+1F600
-      {"\xF4\x8F\xBF\xBF", true},        // U+10FFFF
-      {std::string("a\0b", 3), true},    // NUL is a character
-      {"\x80", false},                   // lone continuation byte
-      {"\xFF", false},                   // never a lead byte
-      {"\xC0\x80", false},               // overlong NUL
-      {"\xE0\x80\x80", false},           // overlong three-byte form
-      {"\xED\xA0\x80", false},           // surrogate U+D800
-      {"\xF4\x90\x80\x80", false},       // above U+10FFFF
-      {"\xF0\x9F\x98", false},           // truncated at the end
-      {"\xE2\x82" "A", false},           // continuation missing mid-text
+      {"\xC3\xA9", true},              // é
+      {"\xE2\x82\xAC", true},          // €
+      {"\xF0\x9F\x98\x80", true},      // U+1F600
+      {"\xF4\x8F\xBF\xBF", true},      // U+10FFFF
+      {std::string("a\0b", 3), true},  // NUL is a character
+      {"\x80", false},                 // lone continuation byte
+      {"\xFF", false},                 // never a lead byte
+      {"\xC0\x80", false},             // overlong NUL
+      {"\xE0\x80\x80", false},         // overlong three-byte form
+      {"\xED\xA0\x80", false},         // surrogate U+D800
+      {"\xF4\x90\x80\x80", false},     // above U+10FFFF
+      {"\xF0\x9F\x98", false},         // truncated at the end
+      {"\xE2\x82"
+       "A",
+       false},  // continuation missing mid-text
   };
   for (const Case& c : cases) {
     EXPECT_EQ(valid_utf8(c.text), c.valid) << testing::PrintToString(c.text);
@@ -45,11 +47,15 @@ TEST(Utf8, LossyReplacesEachMaximalSubpartOnce) {
   };
   const Case cases[] = {
       {"valid \xC3\xA9", "valid \xC3\xA9"},
-      {"a\xFF" "b", "a" + kFffd + "b"},
-      {"\xF0\x9F\x98", kFffd},                        // one truncated sequence
-      {"\xE2\x82" "A", kFffd + "A"},                  // the "A" survives
-      {"\xC0\x80", kFffd + kFffd},                    // C0 can never lead
-      {"\xED\xA0\x80", kFffd + kFffd + kFffd},        // surrogates split up
+      {"a\xFF"
+       "b",
+       "a" + kFffd + "b"},
+      {"\xF0\x9F\x98", kFffd},  // one truncated sequence
+      {"\xE2\x82"
+       "A",
+       kFffd + "A"},                            // the "A" survives
+      {"\xC0\x80", kFffd + kFffd},              // C0 can never lead
+      {"\xED\xA0\x80", kFffd + kFffd + kFffd},  // surrogates split up
       // The example of the Unicode standard (U+FFFD substitution).
       {"\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64",
        "a" + kFffd + kFffd + kFffd + "b" + kFffd + "c" + kFffd + kFffd + "d"},
