@@ -1,9 +1,11 @@
 // Line index: a sorted list of line starts, searched by bisection. UTF-16
-// columns are counted from UTF-8 lead bytes, so no text is decoded.
+// columns come from decoding the text between a line start and an offset.
 #include "model/line_index.h"
 
 #include <algorithm>
 #include <limits>
+
+#include "base/utf8.h"
 
 namespace vantrel::model {
 namespace {
@@ -11,29 +13,6 @@ namespace {
 constexpr uint32_t kMaxOffset = std::numeric_limits<uint32_t>::max();
 
 uint32_t saturate(size_t value) { return value > kMaxOffset ? kMaxOffset : static_cast<uint32_t>(value); }
-
-bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-/// A character boundary of `text`: its end, or a byte that is not a UTF-8
-/// continuation byte. Offsets past the end are not boundaries.
-bool is_boundary(std::string_view text, uint32_t offset) {
-  if (offset == text.size()) return true;
-  if (offset > text.size()) return false;
-  return !is_continuation(static_cast<unsigned char>(text[offset]));
-}
-
-/// The byte length of the character that starts with `lead`; a stray
-/// continuation byte counts as a character of one byte.
-uint32_t char_len(unsigned char lead) {
-  if (lead < 0xC0) return 1;
-  if (lead < 0xE0) return 2;
-  if (lead < 0xF0) return 3;
-  return 4;
-}
-
-/// UTF-16 code units of the character that starts with `lead`: two for the
-/// four-byte forms (above U+FFFF), else one.
-uint32_t utf16_len(unsigned char lead) { return lead >= 0xF0 ? 2 : 1; }
 
 }  // namespace
 
@@ -67,7 +46,7 @@ uint32_t LineIndex::offset(uint32_t line, uint32_t col, std::string_view text) c
   uint32_t target = col > kMaxOffset - start ? kMaxOffset : start + col;
   target = std::min(target, line_end(line));
   if (target <= start) return target;
-  while (!is_boundary(text, target)) {
+  while (!base::is_char_boundary(text, target)) {
     --target;
     if (target == start) return start;
   }
@@ -78,27 +57,22 @@ LineCol LineIndex::line_col_utf16(uint32_t offset, std::string_view text) const 
   offset = std::min(offset, len_);
   uint32_t line = line_of(offset);
   uint32_t start = line_starts_[line];
-  if (!is_boundary(text, start) || !is_boundary(text, offset)) return {line, 0};
-  uint32_t units = 0;
-  for (uint32_t i = start; i < offset; ++i) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    if (!is_continuation(byte)) units += utf16_len(byte);
-  }
-  return {line, units};
+  if (!base::is_char_boundary(text, start) || !base::is_char_boundary(text, offset)) return {line, 0};
+  return {line, saturate(base::utf16_length(text.substr(start, offset - start)))};
 }
 
 uint32_t LineIndex::offset_utf16(uint32_t line, uint32_t col, std::string_view text) const {
   if (line >= line_starts_.size()) return len_;
   uint32_t start = line_starts_[line];
   uint32_t end = line_end(line);
-  if (end <= start || !is_boundary(text, start) || !is_boundary(text, end)) return start;
+  if (end <= start || !base::is_char_boundary(text, start) || !base::is_char_boundary(text, end)) return start;
   uint32_t units = 0;
   uint32_t at = start;
   while (at < end) {
     if (units >= col) return at;
-    auto lead = static_cast<unsigned char>(text[at]);
-    units += utf16_len(lead);
-    at += char_len(lead);
+    base::DecodedChar c = base::decode_utf8(text, at);
+    units += static_cast<uint32_t>(base::utf16_units(c.code_point));
+    at += static_cast<uint32_t>(c.length);
   }
   // A character cut off by the end (only in invalid text) stops at the end.
   return end;

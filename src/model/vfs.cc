@@ -10,47 +10,10 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/utf8.h"
+
 namespace vantrel::model {
 namespace {
-
-bool is_cont(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-/// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool is_valid_utf8(std::string_view text) {
-  size_t i = 0;
-  const size_t n = text.size();
-  auto at = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-  while (i < n) {
-    unsigned char lead = at(i);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len = 0;
-    unsigned char lo = 0x80;  // allowed range of the second byte
-    unsigned char hi = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      len = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      len = 3;
-      if (lead == 0xE0) lo = 0xA0;  // overlong
-      if (lead == 0xED) hi = 0x9F;  // surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      len = 4;
-      if (lead == 0xF0) lo = 0x90;  // overlong
-      if (lead == 0xF4) hi = 0x8F;  // above U+10FFFF
-    } else {
-      return false;
-    }
-    if (n - i < len) return false;
-    if (at(i + 1) < lo || at(i + 1) > hi) return false;
-    for (size_t k = 2; k < len; ++k) {
-      if (!is_cont(at(i + k))) return false;
-    }
-    i += len;
-  }
-  return true;
-}
 
 /// The form in which memory paths are compared: components joined by "/",
 /// with a leading "/" for an absolute path. Empty components (repeated or
@@ -83,7 +46,7 @@ SharedText DiskFileProvider::read(const std::filesystem::path& path) const {
   std::ifstream in(path, std::ios::binary);
   if (!in) return nullptr;
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad() || !is_valid_utf8(text)) return nullptr;
+  if (in.bad() || !base::valid_utf8(text)) return nullptr;
   return std::make_shared<const std::string>(std::move(text));
 }
 
