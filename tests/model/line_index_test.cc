@@ -144,3 +144,31 @@ TEST(LineIndexTest, Utf16RoundTripsOnCharacterBoundaries) {
 
 }  // namespace
 }  // namespace vantrel::model
+
+namespace vantrel::model {
+namespace {
+
+// Texts from disk are validated, but editor buffers and callers' mistakes can
+// still hand the index odd bytes or a shorter text: answers must stay inside
+// the text and nothing may read past it.
+TEST(LineIndexTest, OddBytesAndMismatchedTextStayInBounds) {
+  const std::string_view texts[] = {"\xff\n\xe2\x82", "\x80\x80\n", "a\xf0\x9f", "\xf0\x9f\x98\x80"};
+  for (std::string_view text : texts) {
+    LineIndex index(text);
+    for (uint32_t line = 0; line <= index.line_count(); ++line) {
+      for (uint32_t col = 0; col < 6; ++col) {
+        EXPECT_LE(index.offset(line, col, text), text.size());
+        EXPECT_LE(index.offset_utf16(line, col, text), text.size());
+        // The index of a longer text used with a shorter one.
+        EXPECT_LE(index.offset_utf16(line, col, text.substr(0, 1)), text.size());
+      }
+    }
+    for (uint32_t offset = 0; offset <= text.size() + 1; ++offset) {
+      EXPECT_LE(index.line_col_utf16(offset, text).col, text.size());
+      EXPECT_LE(index.line_col_utf16(offset, text.substr(0, 1)).col, text.size());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantrel::model
