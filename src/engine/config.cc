@@ -8,6 +8,7 @@
 
 #include <fmt/format.h>
 
+#include "base/utf8.h"
 #include "engine/toml_error.h"
 
 namespace vantrel::engine {
@@ -90,7 +91,7 @@ base::Result<Config, model::Diagnostic> Config::load(const std::filesystem::path
     return base::err(model::Diagnostic::error(
         "missing-config",
         fmt::format("no vantrel.toml found at {}; run `vantrel new` or create one with a [[package]] entry",
-                    path.string())));
+                    base::lossy_utf8(path.string()))));
   }
   return parse(*text);
 }

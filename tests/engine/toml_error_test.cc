@@ -111,5 +111,22 @@ TEST(ParseToml, NestingBeyondTheReadersLimitIsAnError) {
   EXPECT_NE(result.error().find("TOML parse error at line 1"), std::string::npos);
 }
 
+TEST(ParseToml, DottedKeysUpTo256Parts) {
+  auto key = [](int parts) {
+    std::string text = "k";
+    for (int i = 1; i < parts; ++i) text += ".k";
+    return text;
+  };
+  EXPECT_TRUE(parse_toml(key(256) + " = 1\n").ok());
+  auto refused = parse_toml("x = 1\n" + key(257) + " = 1\n");
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.error().substr(0, 37), "TOML parse error at line 2, column 1\n");
+  // Long keys inside nested inline tables stay within bounds as well.
+  std::string nested = "a = ";
+  for (int level = 0; level < 200; ++level) nested += "{" + key(200) + " = ";
+  nested += "1" + std::string(200, '}') + "\n";
+  EXPECT_TRUE(parse_toml(nested).ok());
+}
+
 }  // namespace
 }  // namespace vantrel::engine
