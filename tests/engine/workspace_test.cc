@@ -340,6 +340,27 @@ TEST(Discover, RootWithGlobCharactersIsTakenLiterally) {
   EXPECT_THAT(names(workspace.packages), ElementsAre("api"));
 }
 
+TEST(Discover, RelativeRootsKeepMemberPathsUsable) {
+  // The command line's default root "." displays members without "./".
+  model::MemoryFileProvider files;
+  files.insert("./Cargo.toml", "[workspace]\nmembers = [\"crates/x\", \"crates/y\"]\nexclude = [\"crates/y\"]\n");
+  auto here = discover(".", files);
+  ASSERT_TRUE(here.ok());
+  EXPECT_THAT(messages(*here),
+              ElementsAre("warning[missing-member-manifest]: workspace member has no manifest: crates/x/Cargo.toml"));
+
+  // A root above the current directory keeps its "..", so members are read
+  // where they are.
+  files.insert("../ws/Cargo.toml", "[workspace]\nmembers = [\"crates/a\"]\n");
+  files.insert("../ws/crates/a/Cargo.toml", "[package]\nname = \"a\"\n[dependencies]\nb = { path = \"../../b\" }\n");
+  files.insert("../ws/crates/a/src/lib.rs", "");
+  auto above = discover("../ws", files);
+  ASSERT_TRUE(above.ok());
+  ASSERT_EQ(above->packages.size(), 1u);
+  EXPECT_EQ(above->packages[0].dir, fs::path("../ws/crates/a"));
+  EXPECT_EQ(above->packages[0].root, fs::path("../ws/crates/a/src/lib.rs"));
+}
+
 TEST(Discover, LaterMemberWithTheSameNameWins) {
   model::MemoryFileProvider files;
   files.insert("ws/Cargo.toml", "[workspace]\nmembers = [\"b\", \"a\"]\n");
