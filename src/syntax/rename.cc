@@ -48,7 +48,7 @@ std::string_view rename_rule_name(RenameRule rule) {
   return {};
 }
 
-base::Result<RenameRule, SynError> parse_rename_rule(std::string_view text, TextRange at) {
+base::Result<RenameRule, SynError> parse_rename_rule(std::string_view text, Range at) {
   for (const auto& [rule, name] : kRuleNames) {
     if (name == text) return rule;
   }

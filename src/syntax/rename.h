@@ -21,7 +21,7 @@ std::string_view rename_rule_name(RenameRule rule);
 
 /// The rule named exactly `text`; otherwise an error on `at` (the string
 /// literal that held the name). This is `RenameRule::parse`.
-base::Result<RenameRule, SynError> parse_rename_rule(std::string_view text, TextRange at);
+base::Result<RenameRule, SynError> parse_rename_rule(std::string_view text, Range at);
 
 /// Finishes `word` into `words`: an empty word is dropped; otherwise its first
 /// character becomes an ASCII capital and the rest ASCII lower case.

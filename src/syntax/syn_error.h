@@ -1,28 +1,15 @@
-// SynError: why a piece of attribute or signature syntax was refused, and the
-// byte range of the syntax it points at. The syntax layer never reports
-// diagnostics itself; extraction turns each SynError into one.
+// The syntax layer refuses attribute and signature syntax with the same
+// currency as the Rust syntax tree beneath it: a SynError carrying the message
+// and the byte range of the syntax it points at. Nothing here reports
+// diagnostics; extraction turns each SynError into one.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include "rustsyn/range.h"
+#include "rustsyn/syn_error.h"
 
 namespace vantrel::syntax {
 
-/// A byte range of one source file, end exclusive.
-struct TextRange {
-  uint32_t start = 0;
-  uint32_t end = 0;
-
-  bool operator==(const TextRange&) const = default;
-};
-
-/// A refused piece of syntax: the message shown to the user and the range of
-/// the syntax it is about.
-struct SynError {
-  std::string message;
-  TextRange range;
-
-  bool operator==(const SynError&) const = default;
-};
+using rustsyn::Range;
+using rustsyn::SynError;
 
 }  // namespace vantrel::syntax

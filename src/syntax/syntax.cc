@@ -75,6 +75,24 @@ std::vector<std::string> route_params(std::string_view route) {
   return names;
 }
 
+std::optional<std::string> doc_string(const std::vector<rustsyn::Attribute>& attrs) {
+  std::optional<std::string> out;
+  for (const rustsyn::Attribute& attr : attrs) {
+    if (!attr.path_is("doc") || attr.style() != rustsyn::AttrStyle::NameValue) continue;
+    std::optional<rustsyn::Lit> lit = attr.value_lit();
+    if (!lit || lit->kind() != rustsyn::LitKind::Str) continue;  // `#[doc = include_str!(..)]` and the like
+    auto value = lit->string_value();
+    if (!value.ok()) continue;
+    if (out) {
+      *out += '\n';
+    } else {
+      out.emplace();
+    }
+    *out += trim_white_space(*value);
+  }
+  return out;
+}
+
 std::string default_ts_module(std::string_view route) {
   size_t pos = 0;
   while (pos <= route.size()) {
