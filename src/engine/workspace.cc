@@ -153,8 +153,8 @@ std::vector<std::string> dependency_paths(const toml::table& manifest) {
     const toml::table* table = manifest[section].as_table();
     if (table == nullptr) continue;
     // toml::table keeps its keys ordered, so this is key order.
-    for (const auto& [name, spec] : *table) {
-      const toml::table* detailed = spec.as_table();
+    for (const auto& [name, entry] : *table) {
+      const toml::table* detailed = entry.as_table();
       if (detailed == nullptr) continue;
       if (const auto* path = (*detailed)["path"].as_string()) paths.push_back(path->get());
     }
