@@ -1,1 +1,76 @@
-int main() { return 0; }
+// The vantrel executable: reads VANTREL_RUN_LSP, parses the command line,
+// resolves the workspace root and dispatches to one subcommand. Every failure
+// that reaches here is printed as "error: {message}" with exit status 1.
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "base/result.h"
+#include "cli/cli.h"
+#include "cli/load_workspace.h"
+#include "cli/root.h"
+
+namespace vantrel::cli {
+namespace {
+
+using Outcome = base::Result<int, std::string>;
+
+/// Subcommands whose drivers have not landed yet still validate the workspace
+/// so that their fatal errors are already the real ones.
+Outcome not_available(std::string_view subcommand) {
+  return base::err(std::string(subcommand) + " is not available in this build yet");
+}
+
+Outcome run_with_workspace(const std::filesystem::path& root, std::string_view subcommand) {
+  auto loaded = load_workspace(root, std::cerr);
+  if (!loaded) return base::err(std::move(loaded).error());
+  return not_available(subcommand);
+}
+
+/// The language server entry point, shared by `lsp` and VANTREL_RUN_LSP.
+Outcome run_lsp(const std::optional<std::string>& /*rust_analyzer*/) { return not_available("lsp"); }
+
+Outcome dispatch(const Cli& cli) {
+  std::filesystem::path root = resolve_root(cli.root);
+  return std::visit(
+      [&](const auto& command) -> Outcome {
+        using T = std::decay_t<decltype(command)>;
+        if constexpr (std::is_same_v<T, NewCommand>) {
+          return not_available("new");
+        } else if constexpr (std::is_same_v<T, GenerateCommand>) {
+          return run_with_workspace(root, "generate");
+        } else if constexpr (std::is_same_v<T, CheckCommand>) {
+          return run_with_workspace(root, "check");
+        } else {
+          return run_lsp(command.rust_analyzer);
+        }
+      },
+      cli.command);
+}
+
+int finish(const Outcome& outcome) {
+  if (outcome) return outcome.value();
+  std::cerr << "error: " << outcome.error() << std::endl;
+  return 1;
+}
+
+/// Only the exact value "1" starts the language server; anything else,
+/// including "true" or "01", leaves the command line in charge.
+bool lsp_requested_by_environment() {
+  const char* value = std::getenv("VANTREL_RUN_LSP");
+  return value != nullptr && std::string_view(value) == "1";
+}
+
+int run(int argc, const char* const* argv) {
+  if (lsp_requested_by_environment()) return finish(run_lsp(std::nullopt));
+  ParseOutcome parsed = parse_cli(argc, argv, std::cout, std::cerr);
+  if (!parsed.cli) return parsed.exit_status;
+  return finish(dispatch(*parsed.cli));
+}
+
+}  // namespace
+}  // namespace vantrel::cli
+
+int main(int argc, char** argv) { return vantrel::cli::run(argc, argv); }
