@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "parse_util.h"
+
 namespace vantrel::syntax {
 namespace {
 
@@ -68,6 +70,27 @@ TEST(TrimWhiteSpace, TrimsUnicodeWhiteSpaceOnly) {
   };
   for (const auto& [in, out] : cases) {
     EXPECT_EQ(trim_white_space(in), out) << in;
+  }
+}
+
+TEST(DocString, JoinsTrimmedDocLines) {
+  const std::pair<std::string, std::optional<std::string>> cases[] = {
+      {"struct S;", std::nullopt},
+      {"#[doc(hidden)]\n#[derive(Api)]\nstruct S;", std::nullopt},
+      {"// plain comment\n/* block */\nstruct S;", std::nullopt},
+      {"/// Hello\n///   world  \nstruct S;", "Hello\nworld"},
+      {"///\nstruct S;", ""},
+      {"/// a\n///\n/// b\nstruct S;", "a\n\nb"},
+      {"#[doc = \" a \"]\n#[doc(hidden)]\n/** b */\nstruct S;", "a\nb"},
+      {"#[doc = \"tab\\there\\n\"]\nstruct S;", "tab\there"},
+      {"#[doc = r\"raw\\n\"]\nstruct S;", "raw\\n"},
+      {"/// \u3000wide\u00a0\r\nstruct S;", "wide"},
+      {"#[doc = include_str!(\"x.md\")]\n/// kept\nstruct S;", "kept"},
+      {"#[doc = b\"bytes\"]\nstruct S;", std::nullopt},
+  };
+  for (const auto& [src, doc] : cases) {
+    testing::Snippet s(src);
+    EXPECT_EQ(doc_string(s.item().attrs()), doc) << src;
   }
 }
 
