@@ -86,16 +86,19 @@ std::optional<SynError> first_syntax_error(TSNode root, std::string_view text) {
   TSNode node = root;
   for (;;) {
     if (is_error_node(node) || ts_node_is_missing(node)) return error_for(node, text);
-    uint32_t count = ts_node_child_count(node);
     bool descended = false;
-    for (uint32_t i = 0; i < count; ++i) {
-      TSNode child = ts_node_child(node, i);
-      if (is_error_node(child) || ts_node_is_missing(child) || ts_node_has_error(child)) {
-        node = child;
-        descended = true;
-        break;
-      }
+    TSTreeCursor cursor = ts_tree_cursor_new(node);
+    if (ts_tree_cursor_goto_first_child(&cursor)) {
+      do {
+        TSNode child = ts_tree_cursor_current_node(&cursor);
+        if (is_error_node(child) || ts_node_is_missing(child) || ts_node_has_error(child)) {
+          node = child;
+          descended = true;
+          break;
+        }
+      } while (ts_tree_cursor_goto_next_sibling(&cursor));
     }
+    ts_tree_cursor_delete(&cursor);
     // has_error without an erroneous child: the node itself is the culprit.
     if (!descended) return error_for(node, text);
   }
@@ -134,48 +137,71 @@ Node Node::child(uint32_t index) const {
   return Node(file_, ts_node_child(raw_, index));
 }
 
+namespace {
+
+/// Calls `visit(child)` for each direct child of `node` until it returns
+/// false. A tree cursor makes this linear; ts_node_child(i) is not O(1).
+template <class Visit>
+void for_each_child(TSNode node, Visit&& visit) {
+  if (ts_node_child_count(node) == 0) return;
+  TSTreeCursor cursor = ts_tree_cursor_new(node);
+  if (ts_tree_cursor_goto_first_child(&cursor)) {
+    do {
+      if (!visit(ts_tree_cursor_current_node(&cursor))) break;
+    } while (ts_tree_cursor_goto_next_sibling(&cursor));
+  }
+  ts_tree_cursor_delete(&cursor);
+}
+
+bool is_named_non_comment(TSNode child) {
+  if (!ts_node_is_named(child)) return false;
+  std::string_view kind = ts_node_type(child);
+  return kind != "line_comment" && kind != "block_comment";
+}
+
+}  // namespace
+
 std::vector<Node> Node::children() const {
   std::vector<Node> out;
-  uint32_t count = child_count();
-  out.reserve(count);
-  for (uint32_t i = 0; i < count; ++i) out.emplace_back(file_, ts_node_child(raw_, i));
+  if (is_null()) return out;
+  out.reserve(ts_node_child_count(raw_));
+  for_each_child(raw_, [&](TSNode child) {
+    out.emplace_back(file_, child);
+    return true;
+  });
   return out;
 }
 
 std::vector<Node> Node::named_children() const {
   std::vector<Node> out;
-  uint32_t count = child_count();
-  for (uint32_t i = 0; i < count; ++i) {
-    TSNode child = ts_node_child(raw_, i);
-    if (!ts_node_is_named(child)) continue;
-    std::string_view kind = ts_node_type(child);
-    if (kind == "line_comment" || kind == "block_comment") continue;
-    out.emplace_back(file_, child);
-  }
+  if (is_null()) return out;
+  for_each_child(raw_, [&](TSNode child) {
+    if (is_named_non_comment(child)) out.emplace_back(file_, child);
+    return true;
+  });
   return out;
 }
 
 Node Node::first_named_child() const {
-  uint32_t count = child_count();
-  for (uint32_t i = 0; i < count; ++i) {
-    TSNode child = ts_node_child(raw_, i);
-    if (!ts_node_is_named(child)) continue;
-    std::string_view kind = ts_node_type(child);
-    if (kind == "line_comment" || kind == "block_comment") continue;
-    return Node(file_, child);
-  }
-  return {};
+  Node found;
+  if (is_null()) return found;
+  for_each_child(raw_, [&](TSNode child) {
+    if (!is_named_non_comment(child)) return true;
+    found = Node(file_, child);
+    return false;
+  });
+  return found;
 }
 
 Node Node::token(std::string_view token_text) const {
-  uint32_t count = child_count();
-  for (uint32_t i = 0; i < count; ++i) {
-    TSNode child = ts_node_child(raw_, i);
-    if (!ts_node_is_named(child) && !ts_node_is_missing(child) && ts_node_type(child) == token_text) {
-      return Node(file_, child);
-    }
-  }
-  return {};
+  Node found;
+  if (is_null()) return found;
+  for_each_child(raw_, [&](TSNode child) {
+    if (ts_node_is_named(child) || ts_node_is_missing(child) || ts_node_type(child) != token_text) return true;
+    found = Node(file_, child);
+    return false;
+  });
+  return found;
 }
 
 bool Node::has_token(std::string_view token_text) const { return !token(token_text).is_null(); }

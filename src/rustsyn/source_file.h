@@ -50,6 +50,7 @@ class Node {
   /// The child stored under a grammar field name, or a null node.
   Node field(std::string_view name) const;
   uint32_t child_count() const;
+  /// The child at `index`; linear in `index`, so loop with `children()`.
   Node child(uint32_t index) const;
   /// All children, anonymous tokens and comments included, in order.
   std::vector<Node> children() const;

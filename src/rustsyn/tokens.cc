@@ -73,24 +73,25 @@ std::string_view describe(Delimiter d) {
 
 TokenCursor TokenCursor::over_group(const Node& tree) {
   TokenCursor cursor;
-  uint32_t count = tree.child_count();
-  uint32_t first = 0, last = count;
+  std::vector<Node> children = tree.children();
+  size_t count = children.size();
+  size_t first = 0, last = count;
   if (tree.is("token_tree") && count >= 2) {
     first = 1;
     last = count - 1;
-    cursor.close_ = tree.child(count - 1).range();
+    cursor.close_ = children[count - 1].range();
   } else {
     Range r = tree.range();
     cursor.close_ = Range{r.end, r.end};
   }
   cursor.tokens_.reserve(last - first);
-  for (uint32_t i = first; i < last; ++i) {
-    Node child = tree.child(i);
+  for (size_t i = first; i < last; ++i) {
+    const Node& child = children[i];
     if (child.is_comment() || child.is_missing()) continue;
     Token token = make_token(child);
     // `'a` inside a token tree is lexed as `'` then `a`: join them.
     if (token.is_punct("'") && i + 1 < last) {
-      Node next = tree.child(i + 1);
+      const Node& next = children[i + 1];
       if (next.range().start == token.range.end && make_token(next).kind == TokenKind::Ident) {
         Range r{token.range.start, next.range().end};
         token.kind = TokenKind::Lifetime;
