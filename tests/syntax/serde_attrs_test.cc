@@ -303,7 +303,7 @@ TEST(FieldWireShape, FollowsTheOptionalityTable) {
 
 TEST(FieldWireShape, SkipIfNoneNeedsAnOption) {
   Snippet s("struct S { #[serde(skip_serializing_if = \"Option::is_none\")] name: String }");
-  const rustsyn::Field& field = rustsyn::StructItem(s.item().node()).fields().list.at(0);
+  const rustsyn::Field field = rustsyn::StructItem(s.item().node()).fields().list.at(0);
   auto attrs = SerdeAttrs::from_attrs(field.attrs);
   ASSERT_TRUE(attrs.ok());
   auto shape = FieldWireShape::from_type(field.ty, *attrs);
