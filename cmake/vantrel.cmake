@@ -1,29 +1,35 @@
-# Helpers that keep every layer's build description to one line.
+# Helpers that keep every library's build description to one line.
 
 set(VANTREL_WARNINGS -Wall -Wextra -Werror)
 
-# vantrel_layer(NAME DIR DEPS...): a static library from every .cc below src/DIR.
-# The layer order is enforced by listing only earlier layers in DEPS.
-function(vantrel_layer name dir)
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/src/${dir}/*.cc")
+# vantrel_layer(NAME DIRS dir... DEPS dep...): a static library from the .cc
+# files directly in each src/<dir>. The layer order is enforced by listing
+# only earlier libraries in DEPS.
+function(vantrel_layer name)
+  cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
+  set(sources "")
+  foreach(dir ${ARG_DIRS})
+    file(GLOB found CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/src/${dir}/*.cc")
+    list(APPEND sources ${found})
+  endforeach()
   if(NOT sources)
-    # A layer whose code has not landed yet is an interface library so that
-    # later layers can already name it.
+    # A library whose code has not landed yet is an interface library so
+    # that later layers can already name it.
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE "${CMAKE_SOURCE_DIR}/src")
-    target_link_libraries(${name} INTERFACE ${ARGN})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
     return()
   endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC "${CMAKE_SOURCE_DIR}/src")
   target_compile_options(${name} PRIVATE ${VANTREL_WARNINGS})
-  target_link_libraries(${name} PUBLIC ${ARGN})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# vantrel_tests(NAME DIR DEPS...): one GoogleTest binary from every .cc below
-# tests/DIR, registered with CTest.
+# vantrel_tests(NAME DIR DEPS...): one GoogleTest binary from the .cc files
+# directly in tests/DIR, registered with CTest.
 function(vantrel_tests name dir)
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${dir}/*.cc")
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/${dir}/*.cc")
   if(NOT sources)
     return()
   endif()
