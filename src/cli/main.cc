@@ -9,8 +9,9 @@
 
 #include "base/result.h"
 #include "cli/cli.h"
-#include "cli/load_workspace.h"
 #include "cli/root.h"
+#include "cli/run_check.h"
+#include "cli/run_generate.h"
 
 namespace vantrel::cli {
 namespace {
@@ -23,10 +24,11 @@ Outcome not_available(std::string_view subcommand) {
   return base::err(std::string(subcommand) + " is not available in this build yet");
 }
 
-Outcome run_with_workspace(const std::filesystem::path& root, std::string_view subcommand) {
-  auto loaded = load_workspace(root, std::cerr);
-  if (!loaded) return base::err(std::move(loaded).error());
-  return not_available(subcommand);
+/// A driver's result as an exit status: 1 when an error diagnostic was
+/// printed.
+Outcome status_of(base::Result<bool, std::string> driver) {
+  if (!driver) return base::err(std::move(driver).error());
+  return driver.value() ? 1 : 0;
 }
 
 /// The language server entry point, shared by `lsp` and VANTREL_RUN_LSP.
@@ -40,9 +42,10 @@ Outcome dispatch(const Cli& cli) {
         if constexpr (std::is_same_v<T, NewCommand>) {
           return not_available("new");
         } else if constexpr (std::is_same_v<T, GenerateCommand>) {
-          return run_with_workspace(root, "generate");
+          if (command.watch) return not_available("generate --watch");
+          return status_of(run_generate(root, command.contract_json, std::cout, std::cerr));
         } else if constexpr (std::is_same_v<T, CheckCommand>) {
-          return run_with_workspace(root, "check");
+          return status_of(run_check(root, command.unused, std::cout, std::cerr));
         } else {
           return run_lsp(command.rust_analyzer);
         }

@@ -1,0 +1,14 @@
+#include "cli/run_generate.h"
+
+#include "cli/load_workspace.h"
+
+namespace vantrel::cli {
+
+base::Result<bool, std::string> run_generate(const std::filesystem::path& root, bool /*contract_json*/,
+                                             std::ostream& /*out*/, std::ostream& err) {
+  auto loaded = load_workspace(root, err);
+  if (!loaded) return base::err(std::move(loaded).error());
+  return base::err(std::string("generate is not available in this build yet"));
+}
+
+}  // namespace vantrel::cli
