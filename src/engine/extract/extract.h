@@ -1,0 +1,42 @@
+// The one entry point of extraction: from the discovered workspace and one
+// Cargo package to its API contract and every diagnostic found on the way.
+// Module map, type lowering, endpoint lowering and router analysis run in a
+// fixed order; only the declarations reachable from the endpoints are kept,
+// and generated names are checked for collisions. Pure: it reads only what
+// the file provider serves and keeps no state between calls.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "base/result.h"
+#include "engine/workspace.h"
+#include "model/diag.h"
+#include "model/ir.h"
+#include "model/vfs.h"
+
+namespace vantrel::engine::extract {
+
+/// A package's contract and its diagnostics, in the order found.
+struct Extraction {
+  model::Contract contract;
+  std::vector<model::Diagnostic> diagnostics;
+
+  /// True when some diagnostic is an error: the contract is then not complete
+  /// enough to generate from (but may still be shown).
+  bool has_errors() const;
+};
+
+/// Extracts `cargo_package` of `workspace`, naming its client `ts_package`.
+/// The only failure is the "unknown-package" error for a name that is not a
+/// member of the workspace; every other problem is a diagnostic in the result.
+base::Result<Extraction, model::Diagnostic> extract(const Workspace& workspace, std::string_view cargo_package,
+                                                    std::string_view ts_package, const model::FileProvider& provider);
+
+/// The declaration ids the endpoints reach, directly or through other
+/// declarations' fields (the contract keeps exactly these).
+std::vector<model::SymbolId> reachable_ids(const std::vector<model::Endpoint>& endpoints,
+                                           const std::vector<model::TypeDecl>& types,
+                                           const std::vector<model::ErrorDecl>& errors);
+
+}  // namespace vantrel::engine::extract

@@ -1,0 +1,119 @@
+// The module map: for the package under extraction and every workspace
+// package it reaches, the items each module holds and the names its `use`
+// declarations bring into scope, read from the sources as written (nothing is
+// compiled or expanded; `#[cfg(test)]` items are left out). The resolver
+// answers every name lookup from it and the lowering stages iterate its items.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/workspace.h"
+#include "model/diag.h"
+#include "model/span.h"
+#include "model/vfs.h"
+#include "rustsyn/attribute.h"
+#include "rustsyn/items.h"
+#include "rustsyn/source_file.h"
+
+namespace vantrel::engine::extract {
+
+/// A module's path: the crate name (the package name with "-" as "_"), then
+/// one segment per nested module. `std::vector`'s ordering compares segment by
+/// segment in byte order with a prefix first, which is the order consumers
+/// sort modules in.
+using ModulePath = std::vector<std::string>;
+
+/// A path as written in a `use` declaration: unresolved segment texts.
+using UsePath = std::vector<std::string>;
+
+/// What one module holds.
+struct ModuleData {
+  /// Display path of the file holding the module's items (an inline module
+  /// carries its enclosing file's).
+  std::string file;
+  /// The module's items in source order, without `mod` items and without
+  /// test-only items. `use` items are kept. Each item keeps its parsed file
+  /// alive.
+  std::vector<rustsyn::Item> items;
+  /// Prefix of every glob import, in source order (`use a::b::*;` is [a, b]).
+  std::vector<UsePath> globs;
+  /// Child module name to its module path (not test-only ones); a later
+  /// declaration of the same name replaces an earlier one.
+  std::map<std::string, ModulePath> mods;
+  /// Local name to the path its `use` brings in, as written; the later import
+  /// of a name wins.
+  std::map<std::string, UsePath> uses;
+};
+
+/// The modules of all packages walked during one extraction.
+class ModuleMap {
+ public:
+  /// Walks one package from its crate root file, unless a module named by its
+  /// crate name alone is already present (each crate is walked once per map).
+  void walk_package(const std::filesystem::path& workspace_root, const Package& package,
+                    const model::FileProvider& provider, std::vector<model::Diagnostic>& diagnostics);
+
+  /// Reads and parses one file and records it as module `module_path` (and its
+  /// children). An unreadable or unparsable file adds a diagnostic and no
+  /// module. A file that is already being walked further up the same chain
+  /// (a module that includes itself) is treated as missing and reported, so
+  /// the walk always ends.
+  void walk_file(const std::filesystem::path& workspace_root, const std::filesystem::path& file,
+                 const ModulePath& module_path, const model::FileProvider& provider,
+                 std::vector<model::Diagnostic>& diagnostics);
+
+  /// Records one module from `items` (found in `file`, shown as `display`):
+  /// recurses into inline modules and walks the files of `mod name;`.
+  /// Children are inserted before their parent.
+  void add_module(const std::filesystem::path& workspace_root, const std::filesystem::path& file,
+                  const std::string& display, const ModulePath& module_path, const std::vector<rustsyn::Item>& items,
+                  const model::FileProvider& provider, std::vector<model::Diagnostic>& diagnostics);
+
+  /// The module at `path`, or null.
+  const ModuleData* find(const ModulePath& path) const;
+  bool contains(const ModulePath& path) const { return find(path) != nullptr; }
+  /// Every module, in module-path order.
+  const std::map<ModulePath, ModuleData>& modules() const { return modules_; }
+  size_t size() const { return modules_.size(); }
+
+  /// Inserts or replaces one module (for tests and tools building maps by hand).
+  void insert(ModulePath path, ModuleData data) { modules_[std::move(path)] = std::move(data); }
+
+ private:
+  std::map<ModulePath, ModuleData> modules_;
+  /// Normalised paths of the files on the current walking chain.
+  std::set<std::filesystem::path> walking_;
+};
+
+/// Flattens one `use` tree into `module.uses` and `module.globs`; `prefix`
+/// holds the segments before the tree (empty for a whole `use` item). A
+/// leading `::` is not recorded.
+void collect_use_tree(const rustsyn::UseTree& tree, UsePath& prefix, ModuleData& module);
+
+/// Whether the attributes mark their item as test-only: some `#[cfg(...)]`
+/// whose top-level entries (read up to the first one that is not a plain
+/// path or `path = literal`) include exactly `test`.
+bool is_cfg_test(const std::vector<rustsyn::Attribute>& attrs);
+
+/// The display path of `file`: relative to `workspace_root` when it lies
+/// below it (compared lexically after normalising both), else as given; UTF-8
+/// with invalid sequences replaced; "/"-separated.
+std::string display_path(const std::filesystem::path& workspace_root, const std::filesystem::path& file);
+
+/// Spans in file `display`. Items, fields and variants start at their first
+/// outer attribute or doc comment; everything else covers its node.
+model::Span span_of(const std::string& display, rustsyn::Range range);
+model::Span span_of(const std::string& display, const rustsyn::Node& node);
+model::Span span_of(const std::string& display, const rustsyn::Item& item);
+model::Span span_of(const std::string& display, const rustsyn::Field& field);
+model::Span span_of(const std::string& display, const rustsyn::Variant& variant);
+model::Span span_of(const std::string& display, const rustsyn::Attribute& attr);
+model::Span span_of(const std::string& display, const rustsyn::Ident& ident);
+model::Span span_of(const std::string& display, const rustsyn::Type& type);
+
+}  // namespace vantrel::engine::extract
