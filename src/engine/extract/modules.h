@@ -88,6 +88,8 @@ class ModuleMap {
   std::map<ModulePath, ModuleData> modules_;
   /// Normalised paths of the files on the current walking chain.
   std::set<std::filesystem::path> walking_;
+  /// Module files read so far; bounded so that fan-out cannot explode.
+  size_t files_walked_ = 0;
 };
 
 /// Flattens one `use` tree into `module.uses` and `module.globs`; `prefix`

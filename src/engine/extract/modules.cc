@@ -1,0 +1,270 @@
+// Building the module map: each crate root file is parsed, `mod` declarations
+// are followed into further files with the usual candidate rules (`#[path]`,
+// `name.rs` then `name/mod.rs`, nested below the file stem outside crate
+// roots and mod.rs files), and every module's items, `use` imports and glob
+// imports are recorded. A bad file costs only its own module.
+#include "engine/extract/modules.h"
+
+#include <utility>
+
+#include "base/utf8.h"
+#include "rustsyn/literal.h"
+#include "rustsyn/tokens.h"
+
+namespace vantrel::engine::extract {
+namespace fs = std::filesystem;
+
+namespace {
+
+// A map never walks more module files than this. Modules that include the
+// same file many times over (`#[path]` fan-out) would otherwise multiply
+// without bound; real crates stay orders of magnitude below it.
+constexpr size_t kMaxModuleFiles = 50000;
+
+bool is_droppable_kind(rustsyn::ItemKind kind) {
+  using rustsyn::ItemKind;
+  switch (kind) {
+    case ItemKind::Const:
+    case ItemKind::Enum:
+    case ItemKind::Fn:
+    case ItemKind::Impl:
+    case ItemKind::Static:
+    case ItemKind::Struct:
+    case ItemKind::Trait:
+    case ItemKind::TypeAlias:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The value of the first `#[path = "..."]` attribute, if any. Other forms of
+// `path` (a list, a non-string value) are ignored.
+std::optional<std::string> path_attribute(const std::vector<rustsyn::Attribute>& attrs) {
+  for (const rustsyn::Attribute& attr : attrs) {
+    if (attr.is_doc_comment() || !attr.path_is("path") || attr.style() != rustsyn::AttrStyle::NameValue) continue;
+    std::optional<rustsyn::Lit> lit = attr.value_lit();
+    if (!lit || !lit->is_string()) continue;
+    auto value = lit->string_value();
+    if (value) return std::move(value).value();
+  }
+  return std::nullopt;
+}
+
+std::string path_utf8(const fs::path& path) {
+  std::string text = base::lossy_utf8(path.string());
+  for (char& c : text) {
+    if (c == '\\') c = '/';
+  }
+  return text;
+}
+
+// The candidate files of `mod name;` declared in `file` for module `module_path`.
+std::vector<fs::path> module_candidates(const fs::path& file, const ModulePath& module_path, const std::string& name,
+                                        const std::vector<rustsyn::Attribute>& attrs) {
+  fs::path dir = file.parent_path();
+  if (std::optional<std::string> value = path_attribute(attrs)) return {dir / *value};
+  fs::path stem = file.stem();
+  if (module_path.size() == 1 || stem == "mod") return {dir / (name + ".rs"), dir / name / "mod.rs"};
+  std::string stem_text = stem.string();
+  if (!base::valid_utf8(stem_text)) stem_text.clear();
+  return {dir / stem_text / (name + ".rs"), dir / stem_text / name / "mod.rs"};
+}
+
+}  // namespace
+
+std::string display_path(const fs::path& workspace_root, const fs::path& file) {
+  fs::path base = normalize(workspace_root);
+  fs::path target = normalize(file);
+  // Only a path of the same kind (both relative or both absolute) can be
+  // compared lexically.
+  if (base.is_absolute() != target.is_absolute()) return path_utf8(file);
+  auto it = target.begin();
+  if (base != ".") {
+    for (const fs::path& part : base) {
+      if (it == target.end() || *it != part) return path_utf8(file);
+      ++it;
+    }
+  } else if (it != target.end() && *it == "..") {
+    return path_utf8(file);
+  }
+  fs::path rest;
+  for (; it != target.end(); ++it) rest /= *it;
+  if (rest.empty()) return path_utf8(file);
+  return path_utf8(rest);
+}
+
+model::Span span_of(const std::string& display, rustsyn::Range range) {
+  return model::Span{display, range.start, range.end};
+}
+model::Span span_of(const std::string& display, const rustsyn::Node& node) {
+  return node.is_null() ? model::Span{display, 0, 0} : span_of(display, node.range());
+}
+model::Span span_of(const std::string& display, const rustsyn::Item& item) {
+  return span_of(display, item.full_range());
+}
+model::Span span_of(const std::string& display, const rustsyn::Field& field) {
+  return span_of(display, field.full_range);
+}
+model::Span span_of(const std::string& display, const rustsyn::Variant& variant) {
+  return span_of(display, variant.full_range());
+}
+model::Span span_of(const std::string& display, const rustsyn::Attribute& attr) {
+  return span_of(display, attr.range());
+}
+model::Span span_of(const std::string& display, const rustsyn::Ident& ident) {
+  return span_of(display, ident.range);
+}
+model::Span span_of(const std::string& display, const rustsyn::Type& type) {
+  return span_of(display, type.node());
+}
+
+bool is_cfg_test(const std::vector<rustsyn::Attribute>& attrs) {
+  for (const rustsyn::Attribute& attr : attrs) {
+    if (attr.is_doc_comment() || !attr.path_is("cfg") || attr.style() != rustsyn::AttrStyle::List) continue;
+    if (attr.delimiter() != rustsyn::Delimiter::Paren) continue;
+    rustsyn::TokenCursor cursor = attr.args();
+    while (!cursor.at_end()) {
+      auto path = cursor.parse_path();
+      if (!path) break;
+      bool plain = cursor.at_end() || cursor.peek_punct(",") || cursor.peek_punct("=");
+      if (!plain) break;  // `not(...)`, `all(...)` and friends end the reading
+      if (path->is_ident("test")) return true;
+      if (cursor.eat_punct("=") && !cursor.expect_lit()) break;
+      if (cursor.at_end() || !cursor.eat_punct(",")) break;
+    }
+  }
+  return false;
+}
+
+void collect_use_tree(const rustsyn::UseTree& tree, UsePath& prefix, ModuleData& module) {
+  // Iterative: nesting of groups follows the input and may be deep. Each
+  // entry carries the prefix length its tree starts from; siblings share it
+  // and only ever extend the prefix beyond it.
+  const size_t outer = prefix.size();
+  std::vector<std::pair<const rustsyn::UseTree*, size_t>> work{{&tree, outer}};
+  while (!work.empty()) {
+    auto [node, base_len] = work.back();
+    work.pop_back();
+    prefix.resize(base_len);
+    for (const rustsyn::Ident& segment : node->prefix) prefix.emplace_back(segment.text);
+    switch (node->kind) {
+      case rustsyn::UseTree::Kind::Name:
+        if (node->name.text == "self") {
+          if (!prefix.empty()) module.uses[prefix.back()] = prefix;
+        } else {
+          UsePath path = prefix;
+          path.emplace_back(node->name.text);
+          module.uses[std::string(node->name.text)] = std::move(path);
+        }
+        break;
+      case rustsyn::UseTree::Kind::Rename: {
+        UsePath path = prefix;
+        path.emplace_back(node->name.text);
+        module.uses[std::string(node->alias.text)] = std::move(path);
+        break;
+      }
+      case rustsyn::UseTree::Kind::Glob:
+        module.globs.push_back(prefix);
+        break;
+      case rustsyn::UseTree::Kind::Group:
+        for (auto it = node->items.rbegin(); it != node->items.rend(); ++it) work.emplace_back(&*it, prefix.size());
+        break;
+    }
+  }
+  prefix.resize(outer);
+}
+
+const ModuleData* ModuleMap::find(const ModulePath& path) const {
+  auto it = modules_.find(path);
+  return it == modules_.end() ? nullptr : &it->second;
+}
+
+void ModuleMap::walk_package(const fs::path& workspace_root, const Package& package,
+                             const model::FileProvider& provider, std::vector<model::Diagnostic>& diagnostics) {
+  ModulePath root_path{package.crate_name};
+  if (contains(root_path)) return;
+  walk_file(workspace_root, package.root, root_path, provider, diagnostics);
+}
+
+void ModuleMap::walk_file(const fs::path& workspace_root, const fs::path& file, const ModulePath& module_path,
+                          const model::FileProvider& provider, std::vector<model::Diagnostic>& diagnostics) {
+  std::string display = display_path(workspace_root, file);
+  fs::path key = normalize(file);
+  if (walking_.count(key) != 0) {
+    // A module that includes its own file (or an ancestor's) would recurse
+    // forever; the inner inclusion is treated as a missing file.
+    diagnostics.push_back(model::Diagnostic::error(
+        "missing-module-file", "module file " + display + " includes itself; the inner module is treated as missing"));
+    return;
+  }
+  if (files_walked_ >= kMaxModuleFiles) {
+    diagnostics.push_back(model::Diagnostic::error(
+        "missing-module-file", "module file " + display + " not read: more than " +
+                                   std::to_string(kMaxModuleFiles) + " module files in one extraction"));
+    return;
+  }
+  ++files_walked_;
+  model::SharedText text = provider.read(file);
+  if (!text) {
+    diagnostics.push_back(model::Diagnostic::error("missing-module-file", "module file not found: " + display));
+    return;
+  }
+  auto parsed = rustsyn::SourceFile::parse(*text);
+  if (const auto& error = parsed->error()) {
+    diagnostics.push_back(model::Diagnostic::error(
+        "parse-error", "failed to parse " + display + ": " + error->message, span_of(display, error->range)));
+    return;
+  }
+  walking_.insert(key);
+  add_module(workspace_root, file, display, module_path, rustsyn::items_of(parsed->root()), provider, diagnostics);
+  walking_.erase(key);
+}
+
+void ModuleMap::add_module(const fs::path& workspace_root, const fs::path& file, const std::string& display,
+                           const ModulePath& module_path, const std::vector<rustsyn::Item>& items,
+                           const model::FileProvider& provider, std::vector<model::Diagnostic>& diagnostics) {
+  ModuleData data;
+  data.file = display;
+  UsePath prefix;
+  for (const rustsyn::Item& item : items) {
+    switch (item.kind()) {
+      case rustsyn::ItemKind::Use:
+        if (is_cfg_test(item.attrs())) break;
+        collect_use_tree(rustsyn::UseItem(item.node()).tree(), prefix, data);
+        data.items.push_back(item);
+        break;
+      case rustsyn::ItemKind::Mod: {
+        if (is_cfg_test(item.attrs())) break;
+        rustsyn::ModItem mod(item.node());
+        std::string name(mod.name().text);
+        ModulePath child = module_path;
+        child.push_back(name);
+        data.mods[name] = child;
+        if (mod.has_body()) {
+          add_module(workspace_root, file, display, child, mod.items(), provider, diagnostics);
+          break;
+        }
+        bool found = false;
+        for (const fs::path& candidate : module_candidates(file, module_path, name, item.attrs())) {
+          if (!provider.exists(candidate)) continue;
+          walk_file(workspace_root, candidate, child, provider, diagnostics);
+          found = true;
+          break;
+        }
+        if (!found) {
+          diagnostics.push_back(model::Diagnostic::warning(
+              "missing-module-file", "file for module `" + name + "` not found (from " + display + ")"));
+        }
+        break;
+      }
+      default:
+        if (is_droppable_kind(item.kind()) && is_cfg_test(item.attrs())) break;
+        data.items.push_back(item);
+        break;
+    }
+  }
+  modules_[module_path] = std::move(data);
+}
+
+}  // namespace vantrel::engine::extract
