@@ -1,0 +1,301 @@
+// Package assembly: the fixed file set of one generated TypeScript package,
+// and writing it to disk. Writing is incremental (unchanged files keep their
+// modification time, so watchers and the TypeScript server see no churn) and
+// atomic per file (a temporary file beside the target is renamed over it, so
+// an interrupted run never leaves a truncated generated file).
+#include "engine/gen/package.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <sstream>
+#include <system_error>
+
+#include "engine/gen/schemas.h"
+
+namespace vantrel::engine::gen {
+
+namespace fs = std::filesystem;
+
+void Lowering::emit(std::string path, const std::vector<Item>& items) {
+  Printer printer;
+  printer.out = kFileHeader;
+  for (const auto& item : items) printer.item(item);
+  auto marks = finish_marks(path, printer.out, printer.marks);
+  package_.marks.insert(package_.marks.end(), std::make_move_iterator(marks.begin()),
+                        std::make_move_iterator(marks.end()));
+  package_.files.push_back(GeneratedFile{std::move(path), std::move(printer.out)});
+}
+
+namespace {
+
+constexpr std::string_view kRuntime = "@vantrel/effect-runtime";
+constexpr std::string_view kCompat = "@vantrel/effect-runtime/compat";
+
+Item import(std::vector<std::string> names, std::string_view from, bool type_only = false) {
+  return Item{Item::Import{std::move(names), std::string(from), type_only}};
+}
+
+std::vector<std::string> names_of(const NameSet& set) { return {set.begin(), set.end()}; }
+
+void emit_schemas(Lowering& lowering) {
+  std::vector<Item> items;
+  items.push_back(import({"Schema"}, kCompat));
+  for (const auto* decl : lowering.topo_sorted_types()) lowering.type_items(*decl, items);
+  lowering.emit("schemas.ts", items);
+}
+
+void emit_errors(Lowering& lowering) {
+  std::vector<Item> items;
+  items.push_back(import({"ApiClientError"}, kRuntime, true));
+  items.push_back(import({"decodeWithSchema"}, kRuntime));
+  items.push_back(import({"Effect", "Schema"}, kCompat));
+  NameSet referenced;
+  for (const auto& error : lowering.contract().errors)
+    for (const auto& variant : error.variants)
+      for (const auto& field : variant.fields) collect_named(field.ty, referenced);
+  if (!referenced.empty()) items.push_back(import(names_of(referenced), "./schemas"));
+  for (const auto& error : lowering.contract().errors) lowering.error_items(error, items);
+  lowering.emit("errors.ts", items);
+}
+
+void emit_client(Lowering& lowering) {
+  const std::string& ts_package = lowering.contract().package.ts_package;
+  std::vector<Item> items;
+  items.push_back(import({"FetchClientConfig"}, kRuntime, true));
+  items.push_back(import({"Context", "Layer"}, kCompat));
+  items.push_back(Item::blank());
+  Expr service = Expr::call_expr(Expr::call("Context.Service<ApiConfig, FetchClientConfig>", {}),
+                                 {Expr::str(ts_package + "/ApiConfig")});
+  items.push_back(Item{Item::Class{"ApiConfig", "Configuration service consumed by every generated accessor.",
+                                   std::nullopt, std::move(service)}});
+  items.push_back(Item::blank());
+  Expr body = Expr::call("Layer.succeed",
+                         {Expr::raw("ApiConfig"), Expr::member_call("ApiConfig", "of", {Expr::raw("config")})});
+  items.push_back(Item{Item::Function{"layer",
+                                      {{"config", "FetchClientConfig"}},
+                                      "Layer.Layer<ApiConfig>",
+                                      "Provides the API configuration to generated accessors.",
+                                      std::nullopt,
+                                      std::move(body)}});
+  lowering.emit("client.ts", items);
+}
+
+/// Endpoints grouped by module, modules in byte order, contract order within.
+std::map<std::string, std::vector<const model::Endpoint*>> modules_of(const model::Contract& contract) {
+  std::map<std::string, std::vector<const model::Endpoint*>> modules;
+  for (const auto& endpoint : contract.endpoints) modules[endpoint.ts_module].push_back(&endpoint);
+  return modules;
+}
+
+void emit_module(Lowering& lowering, const std::string& module, const std::vector<const model::Endpoint*>& endpoints) {
+  EndpointImports imports;
+  std::vector<Item> body;
+  for (const auto* endpoint : endpoints) lowering.endpoint_items(*endpoint, imports, body);
+  imports.runtime_types.insert("ApiClientError");
+  NameSet errors;
+  for (const auto* endpoint : endpoints) {
+    for (const auto& ref : endpoint->errors) {
+      errors.insert(ref.name);
+      errors.insert("decode" + ref.name);
+    }
+  }
+
+  std::vector<Item> items;
+  items.push_back(import(names_of(imports.runtime_types), kRuntime, true));
+  if (!imports.runtime_values.empty()) items.push_back(import(names_of(imports.runtime_values), kRuntime));
+  if (!imports.compat.empty()) items.push_back(import(names_of(imports.compat), kCompat));
+  items.push_back(import({"ApiConfig"}, "../client"));
+  if (!imports.schemas.empty()) items.push_back(import(names_of(imports.schemas), "../schemas"));
+  if (!errors.empty()) items.push_back(import(names_of(errors), "../errors"));
+  for (auto& item : body) items.push_back(std::move(item));
+  lowering.emit("endpoints/" + module + ".ts", items);
+}
+
+void emit_index(Lowering& lowering, const std::vector<std::string>& modules) {
+  std::vector<Item> items;
+  items.push_back(Item{Item::ExportAll{"./schemas"}});
+  items.push_back(Item{Item::ExportAll{"./errors"}});
+  items.push_back(Item{Item::ExportNamed{{"ApiConfig", "layer"}, "./client"}});
+  for (const auto& module : modules) items.push_back(Item{Item::ExportNamespace{module, "./endpoints/" + module}});
+  lowering.emit("index.ts", items);
+}
+
+/// "../" once per component of the package directory, so that paths in
+/// tsconfig.json reach the workspace root from the package.
+std::string up_to_root(const std::string& package_dir) {
+  std::string up;
+  for (const auto& part : fs::path(package_dir)) {
+    const auto& text = part.native();
+    if (text.empty() || text == ".") continue;
+    up += "../";
+  }
+  return up;
+}
+
+}  // namespace
+
+std::string package_json(const std::string& ts_package) {
+  return "{\n  \"name\": \"" + ts_package +
+         "\",\n  \"version\": \"0.0.0\",\n  \"private\": true,\n  \"type\": \"module\",\n  \"sideEffects\": false\n}\n";
+}
+
+std::string tsconfig_json(const std::string& ts_package, const GenOptions& options) {
+  std::vector<std::pair<std::string, std::string>> mappings = {{ts_package, "./index.ts"},
+                                                               {ts_package + "/*", "./*"}};
+  std::vector<std::string> includes = {"\"./**/*.ts\""};
+  if (options.package_dir) {
+    std::string up = up_to_root(*options.package_dir);
+    if (!options.app_src.empty()) {
+      const std::string& first = options.app_src.front();
+      std::string app = first.substr(0, first.find('/'));
+      if (!app.empty() && app.find('*') == std::string::npos) {
+        std::string nm = up + app + "/node_modules";
+        mappings.emplace_back("@vantrel/effect-runtime", nm + "/@vantrel/effect-runtime/src/index.ts");
+        mappings.emplace_back("@vantrel/effect-runtime/compat", nm + "/@vantrel/effect-runtime/src/compat.ts");
+        mappings.emplace_back("effect", nm + "/effect/dist/index.d.ts");
+      }
+    }
+    for (const auto& pattern : options.app_src) includes.push_back("\"" + up + pattern + "\"");
+  }
+  std::string lines;
+  for (size_t i = 0; i < mappings.size(); ++i) {
+    if (i > 0) lines += ",\n";
+    lines += "      \"" + mappings[i].first + "\": [\"" + mappings[i].second + "\"]";
+  }
+  std::string include_list;
+  for (size_t i = 0; i < includes.size(); ++i) {
+    if (i > 0) include_list += ", ";
+    include_list += includes[i];
+  }
+  return "{\n  \"compilerOptions\": {\n    \"strict\": true,\n    \"noEmit\": true,\n    \"target\": \"ES2022\",\n"
+         "    \"module\": \"ESNext\",\n    \"moduleResolution\": \"bundler\",\n    \"skipLibCheck\": true,\n"
+         "    \"plugins\": [{ \"name\": \"@vantrel/typescript-plugin\" }],\n    \"paths\": {\n" +
+         lines + "\n    }\n  },\n  \"include\": [" + include_list + "]\n}\n";
+}
+
+GenResult lower(const model::Contract& contract, const GenOptions& options) {
+  Lowering lowering(contract);
+  emit_schemas(lowering);
+  emit_errors(lowering);
+  emit_client(lowering);
+  auto modules = modules_of(contract);
+  std::vector<std::string> module_names;
+  for (const auto& [module, endpoints] : modules) {
+    emit_module(lowering, module, endpoints);
+    module_names.push_back(module);
+  }
+  emit_index(lowering, module_names);
+  auto& package = lowering.package();
+  package.files.push_back(GeneratedFile{"package.json", package_json(contract.package.ts_package)});
+  package.files.push_back(GeneratedFile{"tsconfig.json", tsconfig_json(contract.package.ts_package, options)});
+  return GenResult{std::move(package), std::move(lowering.diagnostics())};
+}
+
+GenResult generate(const model::Contract& contract, const GenOptions& options) { return lower(contract, options); }
+
+// ---------------------------------------------------------------------------
+// Writing
+
+namespace {
+
+std::string system_error_text(int error) { return std::system_category().message(error); }
+
+/// The exact bytes of `path`, or nothing when it cannot be read as a file.
+std::optional<std::string> read_existing(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return text;
+}
+
+/// Writes all of `contents` to `fd`; errno on failure, 0 on success.
+int write_all(int fd, std::string_view contents) {
+  while (!contents.empty()) {
+    ssize_t n = ::write(fd, contents.data(), contents.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    contents.remove_prefix(static_cast<size_t>(n));
+  }
+  return 0;
+}
+
+/// Replaces `full` with `contents` through a temporary file in the same
+/// directory; 0 on success, else the errno of the failing step. The
+/// temporary is created with mode 0666 so the process umask applies as for
+/// any newly created file, and it is removed on failure.
+int replace_file(const fs::path& full, std::string_view contents) {
+  std::string base = "." + full.filename().string() + "." + std::to_string(::getpid()) + ".";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path temp = full.parent_path() / (base + std::to_string(attempt) + ".tmp");
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return errno;
+    }
+    int error = write_all(fd, contents);
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::rename(temp.c_str(), full.c_str()) != 0) error = errno;
+    if (error != 0) ::unlink(temp.c_str());
+    return error;
+  }
+  return EEXIST;
+}
+
+/// Deletes every ".ts" file below `dir` that is not in `written`; true when
+/// any was found. Symbolic links to directories are not followed, so a link
+/// inside the package can never lead to deleting files elsewhere.
+bool remove_stale(const fs::path& dir, const std::set<fs::path>& written) {
+  bool removed = false;
+  std::error_code ec;
+  fs::recursive_directory_iterator it(dir, fs::directory_options::skip_permission_denied, ec);
+  std::vector<fs::path> stale;
+  for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    std::error_code status_ec;
+    auto status = it->symlink_status(status_ec);
+    if (status_ec || fs::is_directory(status)) continue;
+    const fs::path& path = it->path();
+    if (path.extension() != ".ts") continue;
+    if (!written.count(path.lexically_normal())) stale.push_back(path);
+  }
+  for (const auto& path : stale) {
+    std::error_code remove_ec;
+    fs::remove(path, remove_ec);  // a failed deletion is not an error; it still counts as a change
+    removed = true;
+  }
+  return removed;
+}
+
+}  // namespace
+
+base::Result<bool, std::string> write_package(const fs::path& dir, const GeneratedPackage& package) {
+  bool changed = false;
+  std::set<fs::path> written;
+  for (const auto& file : package.files) {
+    fs::path full = dir / file.path;
+    written.insert(full.lexically_normal());
+    auto existing = read_existing(full);
+    if (existing && *existing == file.contents) continue;
+    fs::path parent = full.parent_path();
+    std::error_code ec;
+    if (!parent.empty()) fs::create_directories(parent, ec);
+    if (ec) return base::err("failed to create " + parent.string() + ": " + ec.message());
+    if (int error = replace_file(full, file.contents); error != 0)
+      return base::err("failed to write " + full.string() + ": " + system_error_text(error));
+    changed = true;
+  }
+  if (remove_stale(dir, written)) changed = true;
+  return changed;
+}
+
+}  // namespace vantrel::engine::gen
