@@ -6,6 +6,8 @@
 // the file provider serves and keeps no state between calls.
 #pragma once
 
+#include <map>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -34,9 +36,14 @@ base::Result<Extraction, model::Diagnostic> extract(const Workspace& workspace, 
                                                     std::string_view ts_package, const model::FileProvider& provider);
 
 /// The declaration ids the endpoints reach, directly or through other
-/// declarations' fields (the contract keeps exactly these).
-std::vector<model::SymbolId> reachable_ids(const std::vector<model::Endpoint>& endpoints,
-                                           const std::vector<model::TypeDecl>& types,
-                                           const std::vector<model::ErrorDecl>& errors);
+/// declarations' fields (the contract keeps exactly these). Ids with no
+/// declaration in `types` or `errors` are included but lead nowhere.
+std::set<model::SymbolId> reachable_ids(const std::vector<model::Endpoint>& endpoints,
+                                        const std::map<model::SymbolId, model::TypeDecl>& types,
+                                        const std::map<model::SymbolId, model::ErrorDecl>& errors);
+
+/// Appends the declaration ids a type expression names (through options,
+/// lists and maps) to `out`.
+void collect_expr(const model::TypeExpr& expr, std::vector<model::SymbolId>& out);
 
 }  // namespace vantrel::engine::extract
