@@ -29,16 +29,15 @@ export const describeStatus = (status: api.OrderStatus): string => {
   }
 }
 
-const isFinal = (event: api.OrderEvent): boolean =>
-  event._tag === "StatusChanged" && (event.status._tag === "shipped" || event.status._tag === "cancelled")
+const isFinal = (status: api.OrderStatus): boolean => status._tag === "shipped" || status._tag === "cancelled"
 
-/** Logs the order's changes until it ships or is cancelled. */
+const statusOf = (event: api.OrderEvent): api.OrderStatus =>
+  event._tag === "Snapshot" ? event.order.status : event.status
+
+/** Logs the order's status and its changes until it ships or is cancelled. */
 export const followOrder = (id: string) =>
   orderEvents({ id }).pipe(
+    Stream.map(statusOf),
     Stream.takeUntil(isFinal),
-    Stream.runForEach((event) =>
-      event._tag === "StatusChanged"
-        ? Effect.log(`order ${id}: ${describeStatus(event.status)}`)
-        : Effect.log(`order ${id}: book ${event.bookId} is backordered`),
-    ),
+    Stream.runForEach((status) => Effect.log(`order ${id}: ${describeStatus(status)}`)),
   )

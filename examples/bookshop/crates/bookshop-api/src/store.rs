@@ -21,16 +21,10 @@ const EVENT_BACKLOG: usize = 256;
 pub struct Store {
     pub books: Table<BookId, Book>,
     pub authors: Table<Uuid, Author>,
-    pub covers: Table<BookId, Cover>,
+    /// Cover images, as uploaded.
+    pub covers: Table<BookId, Bytes>,
     pub orders: Table<Uuid, Order>,
     pub order_events: broadcast::Sender<OrderEvent>,
-}
-
-/// A cover image as uploaded, with the media type sniffed from its bytes.
-#[derive(Clone)]
-pub struct Cover {
-    pub media_type: &'static str,
-    pub bytes: Bytes,
 }
 
 /// One map of records behind a lock.

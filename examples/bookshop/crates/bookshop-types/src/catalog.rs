@@ -28,7 +28,7 @@ impl Isbn {
             .enumerate()
             .map(|(i, d)| if i % 2 == 0 { *d } else { d * 3 })
             .sum();
-        if sum % 10 != 0 {
+        if !sum.is_multiple_of(10) {
             return None;
         }
         Some(Self(digits.iter().map(|d| char::from_digit(*d, 10).unwrap()).collect()))

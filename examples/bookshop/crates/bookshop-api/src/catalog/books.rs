@@ -149,10 +149,10 @@ pub async fn list_books(query: Query<BookQuery>) -> Result<Json<BookPage>, ShopE
     let mut matching: Vec<&Book> = books
         .values()
         .filter(|book| {
-            search.as_deref().map_or(true, |s| book.title.to_lowercase().contains(s))
-                && query.author_id.map_or(true, |id| book.author_id == id)
-                && query.max_price.map_or(true, |max| book.price.amount <= max)
-                && query.published_after.map_or(true, |after| book.published_at > after)
+            search.as_deref().is_none_or(|s| book.title.to_lowercase().contains(s))
+                && query.author_id.is_none_or(|id| book.author_id == id)
+                && query.max_price.is_none_or(|max| book.price.amount <= max)
+                && query.published_after.is_none_or(|after| book.published_at > after)
                 && (!query.in_stock_only || book.copies_in_stock() > 0)
         })
         .collect();

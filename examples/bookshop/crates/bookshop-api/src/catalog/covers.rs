@@ -5,7 +5,7 @@ use bytes::Bytes;
 use serde::{Deserialize, Serialize};
 use vantrel::{api, api_router, ApiError, ApiRouter, Binary, NoContent, Path};
 
-use crate::store::{store, Cover};
+use crate::store::store;
 
 /// The largest cover image the shop accepts.
 const MAX_COVER_BYTES: u32 = 2 * 1024 * 1024;
@@ -39,12 +39,10 @@ pub async fn upload_cover(id: Path<BookId>, image: Binary<Bytes>) -> Result<NoCo
             actual_bytes,
         });
     }
-    let media_type = sniff_media_type(&image).ok_or(CoverError::UnsupportedImage)?;
-    let cover = Cover {
-        media_type,
-        bytes: Bytes::clone(&image),
-    };
-    store().covers.write().insert(*id, cover);
+    if !is_supported_image(&image) {
+        return Err(CoverError::UnsupportedImage);
+    }
+    store().covers.write().insert(*id, Bytes::clone(&image));
     Ok(NoContent)
 }
 
@@ -56,17 +54,17 @@ pub async fn download_cover(id: Path<BookId>) -> Result<Binary<Bytes>, CoverErro
     }
     let covers = store().covers.read();
     let cover = covers.get(&*id).ok_or(CoverError::NoCover { book_id: *id })?;
-    Ok(Binary(cover.bytes.clone()))
+    Ok(Binary(cover.clone()))
 }
 
-/// Recognises the image formats a browser can show by their magic bytes.
-fn sniff_media_type(bytes: &[u8]) -> Option<&'static str> {
-    match bytes {
-        [0xFF, 0xD8, 0xFF, ..] => Some("image/jpeg"),
-        [0x89, b'P', b'N', b'G', ..] => Some("image/png"),
-        [b'R', b'I', b'F', b'F', _, _, _, _, b'W', b'E', b'B', b'P', ..] => Some("image/webp"),
-        _ => None,
-    }
+/// Recognises JPEG, PNG and WebP images by their magic bytes.
+fn is_supported_image(bytes: &[u8]) -> bool {
+    matches!(
+        bytes,
+        [0xFF, 0xD8, 0xFF, ..]
+            | [0x89, b'P', b'N', b'G', ..]
+            | [b'R', b'I', b'F', b'F', _, _, _, _, b'W', b'E', b'B', b'P', ..]
+    )
 }
 
 #[api_router]

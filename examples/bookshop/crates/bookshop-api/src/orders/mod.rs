@@ -5,10 +5,11 @@ mod model;
 pub use model::*;
 
 use std::collections::HashMap;
+use std::time::Duration;
 
 use bookshop_types::Money;
 use chrono::Utc;
-use futures::stream::{BoxStream, StreamExt};
+use futures::stream::{self, BoxStream, StreamExt};
 use rust_decimal::Decimal;
 use tokio_stream::wrappers::BroadcastStream;
 use uuid::Uuid;
@@ -70,6 +71,7 @@ pub async fn place_order(order: Body<NewOrder>) -> Result<Created<Order>, ShopEr
         gift_note: order.gift_note.clone(),
     };
     store().orders.write().insert(placed.id, placed.clone());
+    tokio::spawn(fulfil(placed.id));
     Ok(Created(placed))
 }
 
@@ -85,22 +87,60 @@ pub async fn get_order(id: Path<Uuid>) -> Result<Json<Order>, ShopError> {
         .ok_or_else(|| ShopError::not_found("order", *id))
 }
 
-/// Streams the order's status changes as server-sent events until the client
-/// disconnects.
+/// Streams the order as server-sent events: first as it is now, then each
+/// change of its status, until the client disconnects.
 #[api(sse, "/orders/{id}/events")]
 pub async fn order_events(
     id: Path<Uuid>,
 ) -> Result<Sse<OrderEvent, BoxStream<'static, OrderEvent>>, ShopError> {
     let order_id = *id;
-    if !store().orders.read().contains_key(&order_id) {
-        return Err(ShopError::not_found("order", order_id));
-    }
+    // Subscribe before taking the snapshot so that no change falls between them.
+    let changes = BroadcastStream::new(store().order_events.subscribe());
+    let order = store()
+        .orders
+        .read()
+        .get(&order_id)
+        .cloned()
+        .ok_or_else(|| ShopError::not_found("order", order_id))?;
     // A subscriber that lags behind skips the events it missed; the client
     // can always fetch the order again for its current state.
-    let events = BroadcastStream::new(store().order_events.subscribe())
-        .filter_map(move |event| async move { event.ok().filter(|e| e.order_id() == order_id) })
+    let changes = changes.filter_map(move |event| async move {
+        event.ok().filter(|e| e.order_id() == order_id)
+    });
+    let events = stream::once(async move { OrderEvent::Snapshot { order } })
+        .chain(changes)
         .boxed();
     Ok(Sse::new(events))
+}
+
+/// The demo's stand-in for the payment provider and the warehouse: marks a
+/// new order paid, then shipped, a few seconds apart.
+async fn fulfil(order_id: Uuid) {
+    tokio::time::sleep(Duration::from_secs(2)).await;
+    set_status(order_id, OrderStatus::Paid { paid_at: Utc::now() });
+    tokio::time::sleep(Duration::from_secs(3)).await;
+    let tracking_number = order_id.simple().to_string()[..12].to_uppercase();
+    set_status(
+        order_id,
+        OrderStatus::Shipped {
+            carrier: "DHL".to_owned(),
+            tracking_number,
+            shipped_at: Utc::now(),
+        },
+    );
+}
+
+fn set_status(order_id: Uuid, status: OrderStatus) {
+    match store().orders.write().get_mut(&order_id) {
+        Some(order) => order.status = status.clone(),
+        None => return,
+    }
+    // Nobody may be following the order; then the event is simply dropped.
+    let _ = store().order_events.send(OrderEvent::StatusChanged {
+        order_id,
+        status,
+        at: Utc::now(),
+    });
 }
 
 #[api_router]

@@ -70,27 +70,26 @@ pub enum OrderStatus {
     },
 }
 
-/// A change to an order, pushed to clients that follow it.
+/// What clients following an order receive: first the order as it is, then
+/// every change of its status.
 #[derive(Clone, Debug, Serialize, Api)]
 #[serde(tag = "_tag", rename_all_fields = "camelCase")]
 pub enum OrderEvent {
+    Snapshot {
+        order: Order,
+    },
     StatusChanged {
         order_id: Uuid,
         status: OrderStatus,
         at: DateTime<Utc>,
-    },
-    /// A line cannot ship with the rest; it follows when the book is restocked.
-    LineBackordered {
-        order_id: Uuid,
-        book_id: BookId,
-        expected_on: Option<DateTime<Utc>>,
     },
 }
 
 impl OrderEvent {
     pub fn order_id(&self) -> Uuid {
         match self {
-            Self::StatusChanged { order_id, .. } | Self::LineBackordered { order_id, .. } => *order_id,
+            Self::Snapshot { order } => order.id,
+            Self::StatusChanged { order_id, .. } => *order_id,
         }
     }
 }
