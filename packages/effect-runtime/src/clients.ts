@@ -222,6 +222,10 @@ export const makeSseClient =
         if (body === null) return Stream.empty
         return Stream.fromReadableStream({
           evaluate: () => body,
+          // Cancelling a body that already failed rejects, and that rejection would
+          // replace the stream's Transport failure with a defect; the scope's abort
+          // ends the request instead.
+          releaseLockOnEnd: true,
           onError: (cause) =>
             new ApiClientError({
               reason: "Transport",
