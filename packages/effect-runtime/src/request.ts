@@ -202,10 +202,21 @@ export const joinUrl = (baseUrl: string | URL, path: string): string => {
   return path.startsWith("/") ? base + path : `${base}/${path}`
 }
 
-const isBinaryBody = (body: unknown): body is BinaryRequestBody =>
-  body instanceof Uint8Array ||
-  body instanceof ArrayBuffer ||
-  (typeof Blob !== "undefined" && body instanceof Blob)
+// Tag checks rather than instanceof, so that bytes made in another realm (a
+// worker, a test DOM, a vm context) are still recognised.
+const isArrayBuffer = (value: unknown): value is ArrayBuffer =>
+  Object.prototype.toString.call(value) === "[object ArrayBuffer]"
+
+const isBlob = (value: unknown): value is Blob => typeof Blob !== "undefined" && value instanceof Blob
+
+/** The bytes of a raw body as an ArrayBuffer-backed view (what fetch accepts), or undefined when it is not raw. */
+const rawBytes = (body: unknown): Uint8Array<ArrayBuffer> | undefined => {
+  if (isArrayBuffer(body)) return new Uint8Array(body)
+  if (!ArrayBuffer.isView(body)) return undefined
+  const view = new Uint8Array(body.buffer, body.byteOffset, body.byteLength)
+  // A view over shared memory is copied; fetch only takes plain buffers.
+  return isArrayBuffer(view.buffer) ? (view as Uint8Array<ArrayBuffer>) : new Uint8Array(view)
+}
 
 interface EncodedBody {
   readonly body: BodyInit | undefined
@@ -217,12 +228,10 @@ const encodeBody = (encoded: EncodedRequest, defaultKind: "json" | "binary"): En
   const body = encoded.body
   if (body === undefined) return { body: undefined, contentType: undefined }
   if (kind === "binary") {
-    if (!isBinaryBody(body)) return encodeFailure("a binary request body must be a Uint8Array, an ArrayBuffer or a Blob")
-    if (body instanceof Blob) return { body, contentType: body.type === "" ? "application/octet-stream" : body.type }
-    // fetch wants a plain ArrayBuffer-backed view; copy one backed by anything else.
-    const bytes = body instanceof ArrayBuffer ? new Uint8Array(body) : body
-    const owned = bytes.buffer instanceof ArrayBuffer ? (bytes as Uint8Array<ArrayBuffer>) : new Uint8Array(bytes)
-    return { body: owned, contentType: "application/octet-stream" }
+    if (isBlob(body)) return { body, contentType: body.type === "" ? "application/octet-stream" : body.type }
+    const bytes = rawBytes(body)
+    if (bytes === undefined) return encodeFailure("a binary request body must be a Uint8Array, an ArrayBuffer or a Blob")
+    return { body: bytes, contentType: "application/octet-stream" }
   }
   try {
     const text = JSON.stringify(body)

@@ -264,7 +264,11 @@ describe("binary transports", TIMEOUT, () => {
         assert.deepEqual(await run(files.uploadFile({ name: "a b.bin", body: payload }), config), { size: 8 })
         await run(files.uploadFile({ name: "b", body: payload.buffer }), config)
         await run(files.uploadFile({ name: "c", body: new Blob([payload], { type: "image/png" }) }), config)
-        const [first, second, third] = server.received
+        // A view into a larger buffer sends only its own bytes.
+        const shared = Buffer.concat([Buffer.from("head"), Buffer.from(payload), Buffer.from("tail")])
+        await run(files.uploadFile({ name: "d", body: shared.subarray(4, 12) }), config)
+        await run(files.uploadFile({ name: "e", body: new DataView(shared.buffer, shared.byteOffset + 4, 8) as never }), config)
+        const [first, second, third, fourth, fifth] = server.received
         assert.equal(first?.method, "PUT")
         assert.equal(first?.url, "/files/a%20b.bin")
         assert.equal(first?.headers["content-type"], "application/octet-stream")
@@ -272,6 +276,8 @@ describe("binary transports", TIMEOUT, () => {
         assert.deepEqual(new Uint8Array(second?.body ?? []), payload)
         assert.equal(third?.headers["content-type"], "image/png")
         assert.deepEqual(new Uint8Array(third?.body ?? []), payload)
+        assert.deepEqual(new Uint8Array(fourth?.body ?? []), payload)
+        assert.deepEqual(new Uint8Array(fifth?.body ?? []), payload)
       },
     ))
 
