@@ -234,7 +234,7 @@ int write_all(int fd, std::string_view contents) {
 /// directory; 0 on success, else the errno of the failing step. The
 /// temporary is created with mode 0666 so the process umask applies as for
 /// any newly created file, and it is removed on failure.
-int replace_file(const fs::path& full, std::string_view contents) {
+int replace_file_errno(const fs::path& full, std::string_view contents) {
   std::string base = "." + full.filename().string() + "." + std::to_string(::getpid()) + ".";
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path temp = full.parent_path() / (base + std::to_string(attempt) + ".tmp");
@@ -278,6 +278,11 @@ bool remove_stale(const fs::path& dir, const std::set<fs::path>& written) {
 
 }  // namespace
 
+base::Result<base::Unit, std::string> replace_file(const fs::path& path, std::string_view contents) {
+  if (int error = replace_file_errno(path, contents); error != 0) return base::err(system_error_text(error));
+  return base::Unit{};
+}
+
 base::Result<bool, std::string> write_package(const fs::path& dir, const GeneratedPackage& package) {
   bool changed = false;
   std::set<fs::path> written;
@@ -290,7 +295,7 @@ base::Result<bool, std::string> write_package(const fs::path& dir, const Generat
     std::error_code ec;
     if (!parent.empty()) fs::create_directories(parent, ec);
     if (ec) return base::err("failed to create " + parent.string() + ": " + ec.message());
-    if (int error = replace_file(full, file.contents); error != 0)
+    if (int error = replace_file_errno(full, file.contents); error != 0)
       return base::err("failed to write " + full.string() + ": " + system_error_text(error));
     changed = true;
   }

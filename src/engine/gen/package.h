@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,10 @@ std::string package_json(const std::string& ts_package);
 /// (symbolic links to directories are not followed). Returns whether
 /// anything was written or deleted, or the first failure:
 /// "failed to create {parent}: {error}" / "failed to write {path}: {error}".
+/// Replaces `path` with `contents` through a temporary file in the same
+/// directory and a rename. The failure is the system's error text.
+base::Result<base::Unit, std::string> replace_file(const std::filesystem::path& path, std::string_view contents);
+
 base::Result<bool, std::string> write_package(const std::filesystem::path& dir, const GeneratedPackage& package);
 
 }  // namespace vantrel::engine::gen
