@@ -19,7 +19,7 @@ namespace vantrel::engine::extract {
 namespace {
 
 /// How many router visits mount collection makes before it gives up.
-constexpr size_t kMaxRouterVisits = 100000;
+constexpr size_t kMaxRouterVisits = 10000;
 
 using RouterKey = std::pair<ModulePath, std::string>;
 
