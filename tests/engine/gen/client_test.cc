@@ -214,6 +214,20 @@ std::vector<Case> cases() {
       "values: decodeWithSchema, makeBinaryUploadClient\ntypes: BinaryRequestBody\ncompat: Effect\nschemas: Avatar\n",
   });
   table.push_back({
+      "binary upload without a success body",
+      [] {
+        auto e = endpoint("putBlob", HttpMethod::Post, "/blobs");
+        e.request.body = model::RequestBody{model::RequestBody::Binary{}};
+        e.success = success(Transport::BinaryUpload, model::SuccessBody::Empty{});
+        return e;
+      },
+      {"export const putBlob = (args: PutBlobArgs): Effect.Effect<void, ApiClientError, ApiConfig> =>",
+       "  ApiConfig.use((config) => makeBinaryUploadClient<PutBlobArgs, void, never>(",
+       "      decodeSuccess: () => Effect.succeed(undefined),"},
+      {"decodeWithSchema", "decodeError"},
+      "values: makeBinaryUploadClient\ntypes: BinaryRequestBody\ncompat: Effect\nschemas: \n",
+  });
+  table.push_back({
       "JSON body is encoded with its schema; an empty success decodes to undefined",
       [] {
         auto e = endpoint("createUser", HttpMethod::Post, "/users");
