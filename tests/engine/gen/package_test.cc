@@ -315,3 +315,109 @@ TEST_F(WritePackage, UnwritableDirectoryFailsWithSystemError) {
 
 }  // namespace
 }  // namespace vantrel::engine::gen
+
+namespace vantrel::engine::gen {
+namespace {
+
+using namespace testing;
+using model::Optionality;
+using model::Primitive;
+using model::TypeExpr;
+
+/// A contract that touches every generator path: all type shapes and
+/// optionalities, errors with fields that name types, every transport and
+/// body kind, quoted keys, endpoints without arguments or errors, and two
+/// modules. Its package is a golden file and is type-checked end to end.
+model::Contract kitchen_contract() {
+  auto c = acme_contract();
+  c.package.ts_package = "@acme/kitchen";
+  c.types.push_back(struct_decl(
+      "Page", {field("Page", "items", TypeExpr::list(named("type", "User"))),
+               field("Page", "next", prim(Primitive::String), Optionality::Optional),
+               field("Page", "cursor", prim(Primitive::I64), Optionality::OptionalNullable),
+               field("Page", "meta", TypeExpr::map(prim(Primitive::U32), TypeExpr::external(model::ExternalType::JsonValue))),
+               field("Page", "content-type", TypeExpr::option(named("type", "UserId")), Optionality::Nullable,
+                     "The kind of content.\nSecond line.")}));
+  c.types.push_back(newtype_decl("UserId", TypeExpr::external(model::ExternalType::Uuid)));
+  c.types.push_back(enum_decl(
+      "Event", {enum_variant("Event", "Joined", "joined", {field("Event::Joined", "user", named("type", "User"))}),
+                enum_variant("Event", "Left", "left")}));
+  c.errors.push_back(error_decl(
+      "UploadError", {error_variant("UploadError", "TooLarge", 413, {field("UploadError::TooLarge", "limit", prim(Primitive::U64))}),
+                      error_variant("UploadError", "Rejected", 422, {field("UploadError::Rejected", "page", named("type", "Page"))})}));
+
+  auto endpoint = [&](std::string module, std::string name, model::HttpMethod method, std::string route) {
+    model::Endpoint e;
+    e.id = id("endpoint", name);
+    e.rust_name = name;
+    e.ts_module = std::move(module);
+    e.ts_name = std::move(name);
+    e.method = method;
+    e.route = std::move(route);
+    return e;
+  };
+  {
+    auto e = endpoint("users", "listUsers", model::HttpMethod::Get, "/users");
+    e.request.query_params.push_back(param("listUsers", "page", prim(Primitive::U32), false));
+    e.request.query_params.push_back(param("listUsers", "sort-by", prim(Primitive::String), true));
+    e.success.body.value = model::SuccessBody::Json{named("type", "Page")};
+    c.endpoints.push_back(e);
+  }
+  {
+    auto e = endpoint("users", "createUser", model::HttpMethod::Post, "/users");
+    e.request.body = model::RequestBody{model::RequestBody::Json{named("type", "User")}};
+    e.success.status = 201;
+    e.success.body.value = model::SuccessBody::Json{TypeExpr::list(named("type", "User"))};
+    e.errors.push_back(model::ErrorRef{id("error", "UserError"), "UserError"});
+    c.endpoints.push_back(e);
+  }
+  {
+    auto e = endpoint("users", "deleteUser", model::HttpMethod::Delete, "/users/{user-id}");
+    e.request.path_params.push_back(param("deleteUser", "user-id", named("type", "UserId"), true));
+    e.success.body.value = model::SuccessBody::Empty{};
+    c.endpoints.push_back(e);
+  }
+  {
+    auto e = endpoint("files", "upload", model::HttpMethod::Put, "/files/{name}");
+    e.request.path_params.push_back(param("upload", "name", prim(Primitive::String), true));
+    e.request.body = model::RequestBody{model::RequestBody::Binary{}};
+    e.success.transport = model::Transport::BinaryUpload;
+    e.success.body.value = model::SuccessBody::Json{prim(Primitive::U64)};
+    e.errors.push_back(model::ErrorRef{id("error", "UploadError"), "UploadError"});
+    c.endpoints.push_back(e);
+  }
+  {
+    auto e = endpoint("files", "download", model::HttpMethod::Get, "/files/{name}");
+    e.request.path_params.push_back(param("download", "name", prim(Primitive::String), true));
+    e.success.transport = model::Transport::BinaryDownload;
+    e.success.body.value = model::SuccessBody::Binary{};
+    c.endpoints.push_back(e);
+  }
+  {
+    auto e = endpoint("events", "streamEvents", model::HttpMethod::Get, "/events");
+    e.success.transport = model::Transport::Sse;
+    e.success.body.value = model::SuccessBody::Stream{named("type", "Event")};
+    e.docs = "Live events.";
+    c.endpoints.push_back(e);
+  }
+  {
+    auto e = endpoint("events", "ping", model::HttpMethod::Patch, "/ping");
+    e.success.body.value = model::SuccessBody::Empty{};
+    c.endpoints.push_back(e);
+  }
+  return c;
+}
+
+TEST(Generate, KitchenSinkPackage) {
+  auto result = generate(kitchen_contract(), GenOptions{{"app/src/**/*.ts"}, "target/vantrel/packages/@acme/kitchen"});
+  EXPECT_TRUE(result.diagnostics.empty());
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const auto& f : result.package.files) {
+    expect_golden("acme-kitchen/" + f.path, f.contents);
+    files.emplace_back(f.path, f.contents);
+  }
+  expect_golden("acme-kitchen.marks", describe_marks(result.package.marks, files));
+}
+
+}  // namespace
+}  // namespace vantrel::engine::gen
