@@ -6,6 +6,8 @@
 #include "engine/gen/client.h"
 
 #include <optional>
+#include <set>
+#include <string_view>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -60,6 +62,26 @@ std::vector<InterfaceField> args_fields(const Lowering& lowering, const model::E
     fields.push_back(InterfaceField{"body", std::move(ty), std::nullopt, std::nullopt, false});
   }
   return fields;
+}
+
+/// Reports every parameter whose name an earlier parameter (or, for "body",
+/// the request body) already takes: both would become the same property of
+/// the arguments object, which TypeScript rejects and which could not carry
+/// two values anyway. Lowering goes on; the error keeps the package unwritten.
+void check_distinct_args(const model::Endpoint& endpoint, std::vector<model::Diagnostic>& diagnostics) {
+  const model::RequestShape& request = endpoint.request;
+  std::set<std::string_view> taken;
+  if (request.body) taken.insert("body");
+  auto check = [&](const model::Param& param) {
+    if (taken.insert(param.name).second) return;
+    diagnostics.push_back(model::Diagnostic::error("name-collision",
+                                                   "endpoint `" + endpoint.rust_name + "` has two arguments named `" +
+                                                       param.name +
+                                                       "`; the generated arguments object needs distinct names",
+                                                   param.span));
+  };
+  for (const model::Param& param : request.path_params) check(param);
+  for (const model::Param& param : request.query_params) check(param);
 }
 
 /// `{ key: args.key, ... }` over the given parameters.
@@ -208,6 +230,7 @@ void Lowering::endpoint_items(const model::Endpoint& endpoint, EndpointImports& 
   const bool with_args = has_args(endpoint);
   const std::string args = args_name(endpoint.ts_name);
   if (with_args) {
+    check_distinct_args(endpoint, diagnostics());
     std::vector<InterfaceField> fields = args_fields(*this, endpoint, imports);
     items.push_back(Item::blank());
     items.push_back(Item{Item::Interface{args, std::move(fields), std::nullopt, std::nullopt}});

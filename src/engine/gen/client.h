@@ -3,7 +3,9 @@
 // over one of the runtime package's four client constructors (unary,
 // event stream, binary download, binary upload). The items go into the
 // endpoint's module file; the names they need imported go into that module's
-// EndpointImports.
+// EndpointImports. Two arguments that would share one property of the
+// arguments object (a query field named like a path parameter, or "body"
+// beside a request body) are reported as "name-collision" errors.
 //
 // The entry point is `Lowering::endpoint_items` (declared with the rest of
 // the generator context in engine/gen/lowering.h, defined in client.cc);

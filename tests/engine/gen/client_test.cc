@@ -404,6 +404,34 @@ TEST(ClientCases, ErrorUsedAsBodyTypeIsReportedFromTheSchemaOnly) {
             "API error `UserError` is used as a field type; declare a separate Api enum instead");
 }
 
+TEST(ClientCases, ArgumentsSharingAPropertyAreNameCollisions) {
+  auto e = endpoint("getItem", HttpMethod::Put, "/items/{id}");
+  e.rust_name = "get_item";
+  e.request.path_params.push_back(param("id", prim(Primitive::U64)));
+  e.request.query_params.push_back(param("id", prim(Primitive::String), false));
+  e.request.query_params.back().span = model::Span{"src/api.rs", 40, 42};
+  e.request.query_params.push_back(param("body", prim(Primitive::String), false));
+  e.request.query_params.push_back(param("page", prim(Primitive::U32), false));
+  e.request.body = model::RequestBody{model::RequestBody::Binary{}};
+  Lowered out = lower_endpoint(e);
+  ASSERT_EQ(out.diagnostics.size(), 2u);
+  EXPECT_EQ(out.diagnostics[0].code, "name-collision");
+  EXPECT_EQ(out.diagnostics[0].message,
+            "endpoint `get_item` has two arguments named `id`; the generated arguments object needs distinct names");
+  EXPECT_EQ(out.diagnostics[0].span, (model::Span{"src/api.rs", 40, 42}));
+  EXPECT_EQ(out.diagnostics[1].message,
+            "endpoint `get_item` has two arguments named `body`; the generated arguments object needs distinct names");
+  // Lowering still produces the whole endpoint.
+  EXPECT_NE(out.text.find("export const getItem = (args: GetItemArgs)"), std::string::npos);
+
+  auto fine = endpoint("getItem", HttpMethod::Put, "/items/{id}");
+  fine.request.path_params.push_back(param("id", prim(Primitive::U64)));
+  fine.request.query_params.push_back(param("Id", prim(Primitive::U64)));
+  fine.request.query_params.push_back(param("bodyKind", prim(Primitive::U64)));
+  fine.request.body = model::RequestBody{model::RequestBody::Binary{}};
+  EXPECT_THAT(lower_endpoint(fine).diagnostics, IsEmpty());
+}
+
 TEST(ClientNames, ArgsAccess) {
   EXPECT_EQ(args_access("id"), "args.id");
   EXPECT_EQ(args_access("$ref_2"), "args.$ref_2");
