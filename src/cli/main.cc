@@ -12,6 +12,8 @@
 #include "cli/root.h"
 #include "cli/run_check.h"
 #include "cli/run_generate.h"
+#include "cli/run_watch.h"
+#include "cli/scaffold.h"
 
 namespace vantrel::cli {
 namespace {
@@ -40,9 +42,9 @@ Outcome dispatch(const Cli& cli) {
       [&](const auto& command) -> Outcome {
         using T = std::decay_t<decltype(command)>;
         if constexpr (std::is_same_v<T, NewCommand>) {
-          return not_available("new");
+          return new_project(command.name, std::cout);
         } else if constexpr (std::is_same_v<T, GenerateCommand>) {
-          if (command.watch) return not_available("generate --watch");
+          if (command.watch) return run_watch(root, command.contract_json, std::cout, std::cerr);
           return status_of(run_generate(root, command.contract_json, std::cout, std::cerr));
         } else if constexpr (std::is_same_v<T, CheckCommand>) {
           return status_of(run_check(root, command.unused, std::cout, std::cerr));
