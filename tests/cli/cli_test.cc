@@ -114,7 +114,8 @@ TEST(Cli, WorkspaceDiagnosticsArePrintedBeforeTheDriverRuns) {
   EXPECT_THAT(r.err, HasSubstr("warning[invalid-member-glob]: invalid workspace member pattern `crates/[`: "
                                "Pattern syntax error near position"));
   EXPECT_THAT(r.err, HasSubstr("warning[missing-member-manifest]: workspace member has no manifest: "));
-  EXPECT_THAT(r.err, ::testing::EndsWith("error: error[unknown-package]: package `api` is not a member of this workspace\n"));
+  EXPECT_THAT(r.err, ::testing::EndsWith(
+                         "error: error[unknown-package]: package `api` is not a member of this workspace\n"));
 }
 
 TEST(Cli, RunLspEnvironmentVariableOnlyForExactlyOne) {
