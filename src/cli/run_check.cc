@@ -7,6 +7,7 @@
 
 #include "cli/load_workspace.h"
 #include "cli/report.h"
+#include "cli/unused_lint.h"
 #include "engine/extract/extract.h"
 #include "model/vfs.h"
 
@@ -23,9 +24,11 @@ base::Result<bool, std::string> run_check(const std::filesystem::path& root, boo
     auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk);
     if (!extraction) return base::err(extraction.error().display());
     failed = report(root, extraction->diagnostics, err) || failed;
-    // The unused-endpoint lint (`--unused` with a level other than off)
-    // belongs here, between the package's diagnostics and its result line.
-    (void)unused;
+    if (unused && config.unused_endpoints != engine::LintLevel::Off) {
+      auto lint = unused_endpoint_lint(root, config, extraction->contract, disk);
+      if (!lint) return base::err(std::move(lint).error());
+      failed = report(root, *lint, err) || failed;
+    }
     out << "checked " << package.ts << " (" << extraction->contract.endpoints.size() << " endpoints)\n";
     out.flush();
   }
