@@ -81,6 +81,22 @@ void Printer::string(std::string_view text) {
   out += '"';
 }
 
+namespace {
+
+/// A doc line with every "*/" written as "*\/": a Rust doc comment may hold
+/// "*/" (a glob, a path), which would otherwise end the comment early and
+/// leave the rest of the line as code.
+std::string doc_line(std::string_view line) {
+  std::string out;
+  for (size_t i = 0; i < line.size(); ++i) {
+    out += line[i];
+    if (line[i] == '*' && i + 1 < line.size() && line[i + 1] == '/') out += '\\';
+  }
+  return out;
+}
+
+}  // namespace
+
 void Printer::doc(const std::optional<std::string>& doc, bool indented) {
   if (!doc) return;
   std::string_view prefix = indented ? "  " : "";
@@ -96,7 +112,7 @@ void Printer::doc(const std::optional<std::string>& doc, bool indented) {
   if (lines.size() == 1) {
     out += prefix;
     out += "/** ";
-    out += lines.front();
+    out += doc_line(lines.front());
     out += " */\n";
     return;
   }
@@ -105,7 +121,7 @@ void Printer::doc(const std::optional<std::string>& doc, bool indented) {
   for (auto line : lines) {
     out += prefix;
     out += " * ";
-    out += line;
+    out += doc_line(line);
     out += '\n';
   }
   out += prefix;

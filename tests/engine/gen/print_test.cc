@@ -121,6 +121,9 @@ TEST(PrintDoc, OneLineManyLinesAndEmpty) {
            {"a\r\nb", false, "/**\n * a\n * b\n */\n"},
            {"a\n\nb", true, "  /**\n   * a\n   * \n   * b\n   */\n"},
            {"", false, "/**\n */\n"},
+           // "*/" inside a doc would close the comment early.
+           {"matches a/*/b", false, "/** matches a/*\\/b */\n"},
+           {"x */\n*/", false, "/**\n * x *\\/\n * *\\/\n */\n"},
        }) {
     Printer p;
     p.doc(c.doc, c.indented);
