@@ -27,8 +27,14 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	bench/run build-bench
 
+# The main job on the bundled example: check it, generate its client, list
+# the generated files, and show the unused-endpoint lint on its app.
 demo: build
 	./$(BUILD)/vantrel --version
+	./$(BUILD)/vantrel --root examples/bookshop check
+	./$(BUILD)/vantrel --root examples/bookshop generate --contract-json
+	@cd examples/bookshop && find target/vantrel/packages -type f | sort
+	./$(BUILD)/vantrel --root examples/bookshop check --unused
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
