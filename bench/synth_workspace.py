@@ -66,9 +66,10 @@ def crate_sources(k, crate_dir, files, types, endpoints, depth):
             "use vantrel::{api, api_router, Api, ApiRouter, Json, Path, Query, Body, Created, NoContent};",
             "use crate::ServiceError;",
         ]
-        # One cross-module reference per module keeps the resolver busy.
-        other = (j * 7 + 3) % files
-        if other != j and type_names[other]:
+        # One cross-module reference per module keeps the resolver busy; it
+        # points at an earlier module so that the types stay acyclic.
+        other = (j * 7 + 3) % j if j > 0 else None
+        if other is not None and type_names[other]:
             lines.append(f"use crate::{module_path(mods, other)}::{type_names[other][0]};")
             foreign = type_names[other][0]
         else:
@@ -98,7 +99,8 @@ def crate_sources(k, crate_dir, files, types, endpoints, depth):
         handlers = []
         for e in range(endpoint_counts[j]):
             n = next_endpoint + e
-            tname = names[e % len(names)] if names else None
+            # The last type of a module reaches all the others through `previous`.
+            tname = names[len(names) - 1 - (e % len(names))] if names else None
             fname = f"c{k}_handler{n}"
             handlers.append(fname)
             lines.append(f"/// Handler {n}.")
