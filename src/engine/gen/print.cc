@@ -68,18 +68,24 @@ void Printer::marked_text(std::string_view text, const MarkReq& mark) {
   if (mark) marks.push_back(PrintedMark{mark->symbol, mark->kind, saturate(start), saturate(out.size())});
 }
 
-void Printer::string(std::string_view text) {
-  out += '"';
+std::string string_literal(std::string_view text) {
+  // A raw line break ends a string literal with a syntax error, and a raw
+  // backslash starts an escape; either would change the wire name.
+  std::string out = "\"";
   for (char c : text) {
     switch (c) {
       case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
       default: out += c;
     }
   }
   out += '"';
+  return out;
 }
+
+void Printer::string(std::string_view text) { out += string_literal(text); }
 
 namespace {
 

@@ -19,6 +19,11 @@
 
 namespace vantrel::engine::gen {
 
+/// `text` as a double-quoted TypeScript string literal that evaluates to
+/// exactly `text`: double quote, backslash, line feed and carriage return are
+/// escaped, every other character is written raw.
+std::string string_literal(std::string_view text);
+
 /// A mark as recorded while printing: byte offsets into `Printer::out`, end
 /// exclusive, saturating at 4294967295.
 struct PrintedMark {
@@ -60,8 +65,7 @@ struct Printer {
   void doc(const std::optional<std::string>& doc, bool indented);
   /// `text`, with a mark over exactly that text when one is requested.
   void marked_text(std::string_view text, const MarkReq& mark);
-  /// A double-quoted string literal: line feed, double quote and backslash
-  /// escaped, every other character raw.
+  /// A double-quoted string literal (see string_literal).
   void string(std::string_view text);
 };
 

@@ -52,13 +52,7 @@ std::string object_key(std::string_view name) {
                std::all_of(name.begin(), name.end(),
                            [](char c) { return is_ascii_letter(c) || is_ascii_digit(c) || c == '_' || c == '$'; });
   if (plain) return std::string(name);
-  std::string key = "\"";
-  for (char c : name) {
-    if (c == '"') key += '\\';
-    key += c;
-  }
-  key += '"';
-  return key;
+  return string_literal(name);
 }
 
 void collect_named(const model::TypeExpr& ty, NameSet& names) {
@@ -241,7 +235,7 @@ void Lowering::type_items(const model::TypeDecl& decl, std::vector<Item>& items)
             std::vector<std::string> names;
             for (const auto& variant : e.variants) {
               std::vector<InterfaceField> fields;
-              fields.push_back(InterfaceField{"_tag", "\"" + variant.wire_name + "\"", std::nullopt,
+              fields.push_back(InterfaceField{"_tag", string_literal(variant.wire_name), std::nullopt,
                                               mark(variant.id, MarkKind::EnumVariant), false});
               for (auto& field : interface_fields(*this, variant.fields)) fields.push_back(std::move(field));
               names.push_back(decl.ts_name + variant.rust_name);

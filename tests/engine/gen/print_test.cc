@@ -88,7 +88,7 @@ TEST(PrintExpr, ArraysArrowsAndRaw) {
   EXPECT_EQ(print_expr(Expr::raw("a\n"), 1), "a\n");
 }
 
-TEST(PrintString, EscapesOnlyLineFeedQuoteAndBackslash) {
+TEST(PrintString, EscapesLineBreaksQuoteAndBackslash) {
   struct Case {
     std::string text;
     std::string printed;
@@ -98,7 +98,7 @@ TEST(PrintString, EscapesOnlyLineFeedQuoteAndBackslash) {
            {"a\tb", "\"a\tb\""},
            {"say \"hi\"", "\"say \\\"hi\\\"\""},
            {"back\\slash", "\"back\\\\slash\""},
-           {"line\nfeed\r", "\"line\\nfeed\r\""},
+           {"line\nfeed\r", "\"line\\nfeed\\r\""},
            {"é", "\"é\""},
        }) {
     Printer p;

@@ -43,7 +43,11 @@ TEST(ObjectKey, BareIdentifiersElseQuoted) {
                                          {"a b", "\"a b\""},
                                          {"a/b@c`", "\"a/b@c`\""},
                                          {"héllo", "\"héllo\""},
-                                         {"say\"x\\", "\"say\\\"x\\\""}}) {
+                                         {"say\"x\\", "\"say\\\"x\\\\\""},
+                                         // Escaped, or the key would name another property or
+                                         // not be valid TypeScript at all.
+                                         {"back\\slash", "\"back\\\\slash\""},
+                                         {"line\nbreak\r", "\"line\\nbreak\\r\""}}) {
     EXPECT_EQ(object_key(c.name), c.key) << c.name;
   }
 }
