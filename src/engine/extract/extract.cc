@@ -27,9 +27,9 @@ std::vector<QueuedDecl> seed_declarations(const ModuleMap& map) {
   std::vector<QueuedDecl> seeds;
   for (const auto& [path, data] : map.modules()) {
     std::vector<std::string> names;
-    for (const rustsyn::Item& item : data.items) {
-      if (!api_item_kind(item)) continue;
-      if (std::optional<rustsyn::Ident> ident = item.ident()) names.emplace_back(ident->text);
+    for (size_t i = 0; i < data.items.size(); ++i) {
+      if (!data.api_kinds[i]) continue;
+      if (std::optional<rustsyn::Ident> ident = data.items[i].ident()) names.emplace_back(ident->text);
     }
     std::stable_sort(names.begin(), names.end());
     for (std::string& name : names) seeds.push_back(QueuedDecl{path, std::move(name)});

@@ -168,15 +168,15 @@ void EndpointLowerer::lower_query(const rustsyn::Type& ty, model::RequestShape& 
     return;
   }
   constexpr std::string_view kMessage = "Query<T> requires a named-field struct deriving Api";
-  if (found->item.kind() != rustsyn::ItemKind::Struct) {
+  if (found->item->kind() != rustsyn::ItemKind::Struct) {
     lowering_.diagnostics.push_back(
         model::Diagnostic::error("invalid-query-type", std::string(kMessage), span_of(file_, ty)));
     return;
   }
-  rustsyn::StructItem item(found->item.node());
+  rustsyn::StructItem item(found->item->node());
   if (item.fields().kind != rustsyn::FieldsKind::Named) {
     lowering_.diagnostics.push_back(
-        model::Diagnostic::error("invalid-query-type", std::string(kMessage), span_of(found->file, item.name())));
+        model::Diagnostic::error("invalid-query-type", std::string(kMessage), span_of(*found->file, item.name())));
     return;
   }
   lower_query_fields(entity.module, entity.name, *found, request);
@@ -184,8 +184,8 @@ void EndpointLowerer::lower_query(const rustsyn::Type& ty, model::RequestShape& 
 
 void EndpointLowerer::lower_query_fields(const ModulePath& module, const std::string& name, const FoundItem& found,
                                          model::RequestShape& request) {
-  const std::string& file = found.file;
-  auto serde = syntax::SerdeAttrs::from_attrs(found.item.attrs());
+  const std::string& file = *found.file;
+  auto serde = syntax::SerdeAttrs::from_attrs(found.item->attrs());
   if (!serde.ok()) {
     lowering_.push_syn_error(file, serde.error());
     return;
@@ -193,7 +193,7 @@ void EndpointLowerer::lower_query_fields(const ModulePath& module, const std::st
   std::vector<std::string> struct_path = module;
   struct_path.push_back(name);
   std::string owner = joined(struct_path);
-  for (const rustsyn::Field& field : rustsyn::StructItem(found.item.node()).fields().list) {
+  for (const rustsyn::Field& field : rustsyn::StructItem(found.item->node()).fields().list) {
     if (!field.name) continue;
     auto field_serde = syntax::SerdeAttrs::from_attrs(field.attrs);
     if (!field_serde.ok()) {
@@ -237,7 +237,7 @@ std::optional<model::ErrorRef> EndpointLowerer::lower_error(const rustsyn::Type&
   }
   // Only enums deriving ApiError are lowered into error declarations; a
   // struct deriving it would leave the reference pointing at nothing.
-  if (api_item_kind(found->item) != ApiKind::ApiError || found->item.kind() != rustsyn::ItemKind::Enum) {
+  if (found->api != ApiKind::ApiError || found->item->kind() != rustsyn::ItemKind::Enum) {
     lowering_.diagnostics.push_back(model::Diagnostic::error(
         "invalid-error-type", "`" + entity.name + "` is not an ApiError enum; derive ApiError on it",
         span_of(file_, ty)));

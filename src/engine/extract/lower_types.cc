@@ -87,24 +87,6 @@ model::DeclSpans decl_spans(const std::string& file, const rustsyn::Ident& name,
 
 }  // namespace
 
-std::optional<ApiKind> api_item_kind(const rustsyn::Item& item) {
-  if (item.kind() != rustsyn::ItemKind::Struct && item.kind() != rustsyn::ItemKind::Enum) return std::nullopt;
-  std::optional<ApiKind> kind;
-  for (const rustsyn::Attribute& attr : item.attrs()) {
-    if (attr.is_doc_comment() || !attr.path_is("derive") || attr.style() != rustsyn::AttrStyle::List) continue;
-    rustsyn::TokenCursor cursor = attr.args();
-    while (!cursor.at_end()) {
-      auto path = cursor.parse_path();
-      if (!path.ok()) break;  // a list that fails to parse keeps what was read
-      std::string_view last = path->last();
-      if (last == "Api") kind = ApiKind::Api;
-      if (last == "ApiError") kind = ApiKind::ApiError;
-      if (cursor.at_end() || !cursor.eat_punct(",")) break;
-    }
-  }
-  return kind;
-}
-
 std::vector<std::string> path_segments(const rustsyn::TypePath& path) {
   std::vector<std::string> out;
   out.reserve(path.segments.size());
@@ -130,21 +112,9 @@ Entity Lowering::resolve_stripped(const ModulePath& module, const rustsyn::TypeP
 std::optional<FoundItem> Lowering::find_item(const ModulePath& module, std::string_view name) const {
   const ModuleData* data = modules().find(module);
   if (!data) return std::nullopt;
-  for (const rustsyn::Item& item : data->items) {
-    switch (item.kind()) {
-      case rustsyn::ItemKind::Struct:
-      case rustsyn::ItemKind::TypeAlias:
-      case rustsyn::ItemKind::Enum:
-      case rustsyn::ItemKind::Fn: {
-        std::optional<rustsyn::Ident> ident = item.ident();
-        if (ident && ident->text == name) return FoundItem{item, data->file};
-        break;
-      }
-      default:
-        break;
-    }
-  }
-  return std::nullopt;
+  auto it = data->named.find(name);
+  if (it == data->named.end()) return std::nullopt;
+  return FoundItem{&data->items[it->second], &data->file, data->api_kinds[it->second]};
 }
 
 std::optional<TypeExpr> Lowering::lower_type(const ModulePath& module, const std::string& file,
@@ -245,10 +215,10 @@ std::optional<TypeExpr> Lowering::lower_resolved(const ModulePath& module, const
     unresolved_type(file, ty, "item not found");
     return std::nullopt;
   }
-  if (found->item.kind() == rustsyn::ItemKind::TypeAlias) {
+  if (found->item->kind() == rustsyn::ItemKind::TypeAlias) {
     return expand_alias(entity.module, entity.name, *found, file, ty);
   }
-  std::optional<ApiKind> kind = api_item_kind(found->item);
+  std::optional<ApiKind> kind = found->api;
   if (!kind) {
     diagnostics.push_back(model::Diagnostic::error(
         "missing-api-derive", "`" + entity.name + "` is used in an API position but does not derive Api or ApiError",
@@ -270,13 +240,13 @@ std::optional<TypeExpr> Lowering::expand_alias(const ModulePath& module, const s
                                                    span_of(file, ty)));
     return std::nullopt;
   }
-  std::optional<rustsyn::Type> target = rustsyn::TypeAliasItem(found.item.node()).ty();
+  std::optional<rustsyn::Type> target = rustsyn::TypeAliasItem(found.item->node()).ty();
   if (!target) {
     unresolved_type(file, ty, "use a supported API type");
     return std::nullopt;
   }
   alias_stack.push_back(QueuedDecl{module, name});
-  std::optional<TypeExpr> result = lower_type(module, found.file, *target);
+  std::optional<TypeExpr> result = lower_type(module, *found.file, *target);
   alias_stack.pop_back();
   return result;
 }
@@ -292,9 +262,9 @@ void Lowering::drain_type_queue() {
 void Lowering::lower_named_decl(const ModulePath& module, const std::string& name) {
   std::optional<FoundItem> found = find_item(module, name);
   if (!found) return;
-  std::optional<ApiKind> kind = api_item_kind(found->item);
+  std::optional<ApiKind> kind = found->api;
   if (kind == ApiKind::Api) lower_api_decl(module, name, *found);
-  if (kind == ApiKind::ApiError && found->item.kind() == rustsyn::ItemKind::Enum) {
+  if (kind == ApiKind::ApiError && found->item->kind() == rustsyn::ItemKind::Enum) {
     lower_error_decl(module, name, *found);
   }
 }
@@ -302,8 +272,8 @@ void Lowering::lower_named_decl(const ModulePath& module, const std::string& nam
 void Lowering::lower_api_decl(const ModulePath& module, const std::string& name, const FoundItem& found) {
   model::SymbolId id = decl_id("type", module, name);
   if (types.count(id)) return;
-  const rustsyn::Item& item = found.item;
-  const std::string& file = found.file;
+  const rustsyn::Item& item = *found.item;
+  const std::string& file = *found.file;
   bool is_struct = item.kind() == rustsyn::ItemKind::Struct;
   rustsyn::Ident ident = is_struct ? rustsyn::StructItem(item.node()).name() : rustsyn::EnumItem(item.node()).name();
 
@@ -379,8 +349,8 @@ void Lowering::lower_api_decl(const ModulePath& module, const std::string& name,
 void Lowering::lower_error_decl(const ModulePath& module, const std::string& name, const FoundItem& found) {
   model::SymbolId id = decl_id("error", module, name);
   if (errors.count(id)) return;
-  const rustsyn::Item& item = found.item;
-  const std::string& file = found.file;
+  const rustsyn::Item& item = *found.item;
+  const std::string& file = *found.file;
   rustsyn::EnumItem enum_item(item.node());
   rustsyn::Ident ident = enum_item.name();
 

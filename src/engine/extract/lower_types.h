@@ -25,23 +25,17 @@
 
 namespace vantrel::engine::extract {
 
-/// Which of the two API derives an item carries.
-enum class ApiKind { Api, ApiError };
-
-/// The API derive of a struct or enum: the last `Api` or `ApiError` named (by
-/// the last path segment) across its `#[derive(...)]` attributes, in order.
-/// Nothing for other items and for items deriving neither.
-std::optional<ApiKind> api_item_kind(const rustsyn::Item& item);
-
 /// How deep type expressions and alias expansions may nest before lowering
 /// gives up with a diagnostic; it keeps hostile input off the host stack.
 inline constexpr int kMaxTypeDepth = 128;
 
-/// A declaration as `find_item` finds it: the item and the display path of
-/// the file that holds it.
+/// A declaration as `find_item` finds it: the item, the display path of the
+/// file that holds it and its API derive. Points into the module map, which
+/// outlives the lowering, so finding an item copies nothing.
 struct FoundItem {
-  rustsyn::Item item;
-  std::string file;
+  const rustsyn::Item* item;
+  const std::string* file;
+  std::optional<ApiKind> api;
 };
 
 /// A declaration waiting in the queue.

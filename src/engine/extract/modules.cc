@@ -175,6 +175,42 @@ void collect_use_tree(const rustsyn::UseTree& tree, UsePath& prefix, ModuleData&
   prefix.resize(outer);
 }
 
+bool is_named_kind(rustsyn::ItemKind kind) {
+  return kind == rustsyn::ItemKind::Struct || kind == rustsyn::ItemKind::Enum ||
+         kind == rustsyn::ItemKind::TypeAlias || kind == rustsyn::ItemKind::Fn;
+}
+
+std::optional<ApiKind> api_item_kind(const rustsyn::Item& item) {
+  if (item.kind() != rustsyn::ItemKind::Struct && item.kind() != rustsyn::ItemKind::Enum) return std::nullopt;
+  std::optional<ApiKind> kind;
+  for (const rustsyn::Attribute& attr : item.attrs()) {
+    if (attr.is_doc_comment() || !attr.path_is("derive") || attr.style() != rustsyn::AttrStyle::List) continue;
+    rustsyn::TokenCursor cursor = attr.args();
+    while (!cursor.at_end()) {
+      auto path = cursor.parse_path();
+      if (!path.ok()) break;  // a list that fails to parse keeps what was read
+      std::string_view last = path->last();
+      if (last == "Api") kind = ApiKind::Api;
+      if (last == "ApiError") kind = ApiKind::ApiError;
+      if (cursor.at_end() || !cursor.eat_punct(",")) break;
+    }
+  }
+  return kind;
+}
+
+void index_items(ModuleData& module) {
+  module.named.clear();
+  module.api_kinds.clear();
+  module.api_kinds.reserve(module.items.size());
+  for (size_t i = 0; i < module.items.size(); ++i) {
+    const rustsyn::Item& item = module.items[i];
+    module.api_kinds.push_back(api_item_kind(item));
+    if (!is_named_kind(item.kind())) continue;
+    // emplace keeps the first item of a name, which is the one lookups find.
+    if (std::optional<rustsyn::Ident> ident = item.ident()) module.named.emplace(ident->text, i);
+  }
+}
+
 const ModuleData* ModuleMap::find(const ModulePath& path) const {
   auto it = modules_.find(path);
   return it == modules_.end() ? nullptr : &it->second;
@@ -264,6 +300,7 @@ void ModuleMap::add_module(const fs::path& workspace_root, const fs::path& file,
         break;
     }
   }
+  index_items(data);
   modules_[module_path] = std::move(data);
 }
 

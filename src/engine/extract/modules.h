@@ -7,9 +7,11 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/workspace.h"
@@ -31,6 +33,14 @@ using ModulePath = std::vector<std::string>;
 /// A path as written in a `use` declaration: unresolved segment texts.
 using UsePath = std::vector<std::string>;
 
+/// Which of the two API derives an item carries.
+enum class ApiKind { Api, ApiError };
+
+/// The API derive of a struct or enum: the last `Api` or `ApiError` named (by
+/// the last path segment) across its `#[derive(...)]` attributes, in order.
+/// Nothing for other items and for items deriving neither.
+std::optional<ApiKind> api_item_kind(const rustsyn::Item& item);
+
 /// What one module holds.
 struct ModuleData {
   /// Display path of the file holding the module's items (an inline module
@@ -48,7 +58,25 @@ struct ModuleData {
   /// Local name to the path its `use` brings in, as written; the later import
   /// of a name wins.
   std::map<std::string, UsePath> uses;
+
+  // Derived from `items` by `index_items`, so that name lookups (several per
+  // type reference) cost a hash probe instead of a scan of the module's items
+  // re-reading each one's name and derive attributes from the syntax tree.
+
+  /// Name to the position in `items` of the first struct, enum, type alias or
+  /// function of that name. Keys view the source text, which the items keep
+  /// alive.
+  std::unordered_map<std::string_view, size_t> named;
+  /// `api_item_kind` of each item, parallel to `items`.
+  std::vector<std::optional<ApiKind>> api_kinds;
 };
+
+/// Rebuilds `named` and `api_kinds` from `module.items`.
+void index_items(ModuleData& module);
+
+/// Whether lookups by name find items of this kind: the kinds that carry API
+/// types or handlers.
+bool is_named_kind(rustsyn::ItemKind kind);
 
 /// The modules of all packages walked during one extraction.
 class ModuleMap {
@@ -82,7 +110,11 @@ class ModuleMap {
   size_t size() const { return modules_.size(); }
 
   /// Inserts or replaces one module (for tests and tools building maps by hand).
-  void insert(ModulePath path, ModuleData data) { modules_[std::move(path)] = std::move(data); }
+  /// Indexes the items of `data` first.
+  void insert(ModulePath path, ModuleData data) {
+    index_items(data);
+    modules_[std::move(path)] = std::move(data);
+  }
 
  private:
   std::map<ModulePath, ModuleData> modules_;

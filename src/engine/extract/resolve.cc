@@ -25,12 +25,6 @@ Entity external_path(const std::string& crate_name, const std::vector<std::strin
   return found ? *found : Entity::not_found();
 }
 
-// Items a lookup can find: the kinds that carry API types or handlers.
-bool is_named_kind(rustsyn::ItemKind kind) {
-  return kind == rustsyn::ItemKind::Struct || kind == rustsyn::ItemKind::Enum ||
-         kind == rustsyn::ItemKind::TypeAlias || kind == rustsyn::ItemKind::Fn;
-}
-
 }  // namespace
 
 std::optional<Entity> known_external(const std::vector<std::string>& segments) {
@@ -94,11 +88,7 @@ Entity Resolver::resolve_name(const ModulePath& module, std::string_view name, i
   if (data == nullptr) return Entity::not_found();
   std::string key(name);
   if (auto child = data->mods.find(key); child != data->mods.end()) return Entity::module_of(child->second);
-  for (const rustsyn::Item& item : data->items) {
-    if (!is_named_kind(item.kind())) continue;
-    std::optional<rustsyn::Ident> ident = item.ident();
-    if (ident && ident->text == name) return Entity::item(module, key);
-  }
+  if (data->named.count(name) != 0) return Entity::item(module, key);
   if (auto use = data->uses.find(key); use != data->uses.end()) {
     return resolve_path_inner(module, use->second, depth + 1);
   }
