@@ -299,6 +299,7 @@ Fields fields_of(const Node& list) {
   std::vector<Node> children = list.children();
   if (list.is("field_declaration_list")) {
     fields.kind = FieldsKind::Named;
+    fields.list.reserve(children.size() / 2);
     for (size_t i = 0; i < children.size(); ++i) {
       const Node& child = children[i];
       if (!child.is("field_declaration")) continue;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 
 #include "grammars/grammars.h"
 
@@ -18,6 +19,25 @@ struct ParserOwner {
   TSParser* parser = ts_parser_new();
   ~ParserOwner() { ts_parser_delete(parser); }
 };
+
+/// The Rust grammar's id of the field `name`, or 0 when it has none.
+/// tree-sitter's own lookup compares the name with each of the grammar's field
+/// names in turn, and field access is the commonest step of the item and type
+/// views; the ids are fixed by the grammar, so they are read into a table once.
+TSFieldId rust_field_id(std::string_view name) {
+  static const std::unordered_map<std::string_view, TSFieldId> kIds = [] {
+    std::unordered_map<std::string_view, TSFieldId> ids;
+    const TSLanguage* language = grammars::rust();
+    uint32_t count = ts_language_field_count(language);
+    for (uint32_t id = 1; id <= count; ++id) {
+      const char* field = ts_language_field_name_for_id(language, static_cast<TSFieldId>(id));
+      if (field) ids.emplace(field, static_cast<TSFieldId>(id));
+    }
+    return ids;
+  }();
+  auto it = kIds.find(name);
+  return it == kIds.end() ? 0 : it->second;
+}
 
 bool is_error_node(TSNode node) { return std::strcmp(ts_node_type(node), "ERROR") == 0; }
 
@@ -125,7 +145,9 @@ std::string_view Node::text() const {
 
 Node Node::field(std::string_view name) const {
   if (is_null()) return {};
-  TSNode child = ts_node_child_by_field_name(raw_, name.data(), static_cast<uint32_t>(name.size()));
+  TSFieldId id = rust_field_id(name);
+  if (id == 0) return {};
+  TSNode child = ts_node_child_by_field_id(raw_, id);
   if (ts_node_is_null(child)) return {};
   return Node(file_, child);
 }

@@ -437,6 +437,7 @@ std::vector<model::Field> Lowering::lower_fields(const ModulePath& module, const
                                                  const rustsyn::Fields& fields, std::optional<syntax::RenameRule> rule,
                                                  const std::string& owner_path, const std::string& owner) {
   std::vector<model::Field> out;
+  out.reserve(fields.list.size());
   for (const rustsyn::Field& field : fields.list) {
     if (!field.name) continue;
     auto serde = syntax::SerdeAttrs::from_attrs(field.attrs);

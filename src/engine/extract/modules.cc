@@ -258,17 +258,18 @@ void ModuleMap::walk_file(const fs::path& workspace_root, const fs::path& file, 
 }
 
 void ModuleMap::add_module(const fs::path& workspace_root, const fs::path& file, const std::string& display,
-                           const ModulePath& module_path, const std::vector<rustsyn::Item>& items,
+                           const ModulePath& module_path, std::vector<rustsyn::Item> items,
                            const model::FileProvider& provider, std::vector<model::Diagnostic>& diagnostics) {
   ModuleData data;
   data.file = display;
+  data.items.reserve(items.size());
   UsePath prefix;
-  for (const rustsyn::Item& item : items) {
+  for (rustsyn::Item& item : items) {
     switch (item.kind()) {
       case rustsyn::ItemKind::Use:
         if (is_cfg_test(item.attrs())) break;
         collect_use_tree(rustsyn::UseItem(item.node()).tree(), prefix, data);
-        data.items.push_back(item);
+        data.items.push_back(std::move(item));
         break;
       case rustsyn::ItemKind::Mod: {
         if (is_cfg_test(item.attrs())) break;
@@ -296,7 +297,7 @@ void ModuleMap::add_module(const fs::path& workspace_root, const fs::path& file,
       }
       default:
         if (is_droppable_kind(item.kind()) && is_cfg_test(item.attrs())) break;
-        data.items.push_back(item);
+        data.items.push_back(std::move(item));
         break;
     }
   }

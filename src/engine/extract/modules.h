@@ -97,9 +97,10 @@ class ModuleMap {
 
   /// Records one module from `items` (found in `file`, shown as `display`):
   /// recurses into inline modules and walks the files of `mod name;`.
-  /// Children are inserted before their parent.
+  /// Children are inserted before their parent. The items kept are moved into
+  /// the map.
   void add_module(const std::filesystem::path& workspace_root, const std::filesystem::path& file,
-                  const std::string& display, const ModulePath& module_path, const std::vector<rustsyn::Item>& items,
+                  const std::string& display, const ModulePath& module_path, std::vector<rustsyn::Item> items,
                   const model::FileProvider& provider, std::vector<model::Diagnostic>& diagnostics);
 
   /// The module at `path`, or null.
