@@ -6,6 +6,8 @@
 #include "engine/extract/lower_types.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 
 #include "rustsyn/tokens.h"
 #include "syntax/api_attr.h"
@@ -18,6 +20,28 @@ namespace vantrel::engine::extract {
 namespace {
 
 using model::TypeExpr;
+
+/// Whether `name` can stand as a class name in generated TypeScript: an
+/// identifier (non-ASCII characters are let through as identifier letters)
+/// that is not a reserved word.
+bool is_class_name(std::string_view name) {
+  static constexpr std::array<std::string_view, 38> kReserved = {
+      "await",   "break",      "case",      "catch",   "class",     "const",   "continue", "debugger",
+      "default", "delete",     "do",        "else",    "enum",      "export",  "extends",  "false",
+      "finally", "for",        "function",  "if",      "implements", "import", "in",       "instanceof",
+      "interface", "let",      "new",       "null",    "package",   "private", "protected", "public",
+      "return",  "static",     "super",     "switch",  "this",      "throw"};
+  static constexpr std::array<std::string_view, 7> kMoreReserved = {"true", "try", "typeof", "var",
+                                                                     "void", "while", "with"};
+  if (name.empty()) return false;
+  auto ascii_letter = [](unsigned char c) { return std::isalpha(c) || c == '_' || c == '$' || c >= 0x80; };
+  if (!ascii_letter(static_cast<unsigned char>(name.front()))) return false;
+  for (unsigned char c : name) {
+    if (!ascii_letter(c) && !std::isdigit(c)) return false;
+  }
+  auto reserved = [&](const auto& words) { return std::find(words.begin(), words.end(), name) != words.end(); };
+  return !reserved(kReserved) && !reserved(kMoreReserved) && name != "yield";
+}
 
 /// The Rust path string `a::b::Name` of a declaration.
 std::string joined_path(const ModulePath& module, std::string_view name) {
@@ -383,6 +407,17 @@ void Lowering::lower_error_decl(const ModulePath& module, const std::string& nam
     std::optional<model::EnumVariant> lowered = lower_enum_variant(
         module, file, variant, serde->rename_all, serde->rename_all_fields, path_string, "ApiError");
     if (!lowered) continue;
+    if (!is_class_name(lowered->wire_name)) {
+      // The tag is also the generated error class's name: a renamed tag such
+      // as "not-found" or "delete" would make the whole package invalid.
+      diagnostics.push_back(model::Diagnostic::error(
+          "invalid-api-item",
+          "ApiError variant tag `" + lowered->wire_name +
+              "` cannot name a generated TypeScript error class; rename it to an identifier such as `" +
+              lowered->rust_name + "`",
+          lowered->spans.name));
+      continue;
+    }
     model::ErrorVariant out;
     out.id = model::SymbolId::from_parts("error_variant", {path_string, lowered->rust_name});
     out.rust_name = std::move(lowered->rust_name);

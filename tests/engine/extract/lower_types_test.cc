@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "lowering_fixture.h"
 
 namespace vantrel::engine::extract {
@@ -338,6 +340,31 @@ TEST(LowerDeclTest, ErrorEnumsWithStatuses) {
                 "error[invalid-api-item] ApiError variants require #[status(...)], e.g. #[status(404)]",
                 "error[invalid-api-item] ApiError statuses must be in the 400..=599 range",
                 "error[invalid-api-item] ApiError enum variants must be unit or named-field variants",
+            }));
+}
+
+TEST(LowerDeclTest, ErrorTagsMustNameATypeScriptClass) {
+  MemoryCrates crates;
+  crates.add_crate("app", {{"src/lib.rs",
+                            "#[derive(ApiError)] #[serde(tag = \"_tag\", rename_all = \"kebab-case\")]\n"
+                            "pub enum Kebab { #[status(404)] NotFound, #[status(409)] Taken }\n"
+                            "#[derive(ApiError)] #[serde(tag = \"_tag\")]\n"
+                            "pub enum Lower { #[status(400)] #[serde(rename = \"delete\")] Delete, #[status(401)] Denied }\n"}});
+  Lowering& lowering = crates.lowering();
+  lowering.lower_named_decl(kApp, "Kebab");
+  lowering.lower_named_decl(kApp, "Lower");
+  std::vector<std::string> tags;
+  for (const auto& [id, error] : lowering.errors) {
+    for (const model::ErrorVariant& v : error.variants) tags.push_back(v.tag);
+  }
+  std::sort(tags.begin(), tags.end());
+  EXPECT_EQ(tags, (std::vector<std::string>{"Denied", "taken"}));
+  EXPECT_EQ(describe(lowering.diagnostics),
+            (std::vector<std::string>{
+                "error[invalid-api-item] ApiError variant tag `not-found` cannot name a generated TypeScript error "
+                "class; rename it to an identifier such as `NotFound`",
+                "error[invalid-api-item] ApiError variant tag `delete` cannot name a generated TypeScript error "
+                "class; rename it to an identifier such as `Delete`",
             }));
 }
 
