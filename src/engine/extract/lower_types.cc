@@ -25,22 +25,19 @@ using model::TypeExpr;
 /// identifier (non-ASCII characters are let through as identifier letters)
 /// that is not a reserved word.
 bool is_class_name(std::string_view name) {
-  static constexpr std::array<std::string_view, 38> kReserved = {
-      "await",   "break",      "case",      "catch",   "class",     "const",   "continue", "debugger",
-      "default", "delete",     "do",        "else",    "enum",      "export",  "extends",  "false",
-      "finally", "for",        "function",  "if",      "implements", "import", "in",       "instanceof",
-      "interface", "let",      "new",       "null",    "package",   "private", "protected", "public",
-      "return",  "static",     "super",     "switch",  "this",      "throw"};
-  static constexpr std::array<std::string_view, 7> kMoreReserved = {"true", "try", "typeof", "var",
-                                                                     "void", "while", "with"};
-  if (name.empty()) return false;
-  auto ascii_letter = [](unsigned char c) { return std::isalpha(c) || c == '_' || c == '$' || c >= 0x80; };
-  if (!ascii_letter(static_cast<unsigned char>(name.front()))) return false;
+  static constexpr std::array<std::string_view, 46> kReserved = {
+      "await",    "break",     "case",     "catch",     "class",   "const",   "continue",  "debugger",
+      "default",  "delete",    "do",       "else",      "enum",    "export",  "extends",   "false",
+      "finally",  "for",       "function", "if",        "implements", "import", "in",     "instanceof",
+      "interface", "let",      "new",      "null",      "package", "private", "protected", "public",
+      "return",   "static",    "super",    "switch",    "this",    "throw",   "true",      "try",
+      "typeof",   "var",       "void",     "while",     "with",    "yield"};
+  auto identifier_start = [](unsigned char c) { return std::isalpha(c) || c == '_' || c == '$' || c >= 0x80; };
+  if (name.empty() || !identifier_start(static_cast<unsigned char>(name.front()))) return false;
   for (unsigned char c : name) {
-    if (!ascii_letter(c) && !std::isdigit(c)) return false;
+    if (!identifier_start(c) && !std::isdigit(c)) return false;
   }
-  auto reserved = [&](const auto& words) { return std::find(words.begin(), words.end(), name) != words.end(); };
-  return !reserved(kReserved) && !reserved(kMoreReserved) && name != "yield";
+  return std::find(kReserved.begin(), kReserved.end(), name) == kReserved.end();
 }
 
 /// The Rust path string `a::b::Name` of a declaration.
