@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <string_view>
 #include <system_error>
 
@@ -45,7 +44,13 @@ SharedText DiskFileProvider::read(const std::filesystem::path& path) const {
   if (!std::filesystem::is_regular_file(path, ec)) return nullptr;
   std::ifstream in(path, std::ios::binary);
   if (!in) return nullptr;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // Read in chunks: a character iterator spent most of the read in
+  // per-character stream calls. The size is only a hint; a file that changes
+  // while it is read is still read to its end.
+  std::string text;
+  if (std::uintmax_t size = std::filesystem::file_size(path, ec); !ec) text.reserve(size);
+  char chunk[1 << 16];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) text.append(chunk, static_cast<size_t>(in.gcount()));
   if (in.bad() || !base::valid_utf8(text)) return nullptr;
   return std::make_shared<const std::string>(std::move(text));
 }
