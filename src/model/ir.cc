@@ -1,7 +1,6 @@
 // Stable identifiers and the name tables of the contract's enumerations.
 #include "model/ir.h"
 
-#include <cstdio>
 
 namespace vantrel::model {
 
@@ -26,13 +25,16 @@ uint64_t symbol_hash(std::string_view kind, const std::vector<std::string_view>&
 }
 
 SymbolId SymbolId::from_hash(std::string_view kind, uint64_t hash) {
-  char digits[17];
-  std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+  // Sixteen lowercase hex digits, zero-padded, written by hand: ids are made
+  // for every symbol and snprintf's format parsing showed up in profiles.
+  constexpr char kHexDigits[] = "0123456789abcdef";
+  char digits[16];
+  for (int i = 15; i >= 0; --i, hash >>= 4) digits[i] = kHexDigits[hash & 0xf];
   std::string value;
   value.reserve(kind.size() + 17);
   value.append(kind);
   value.push_back(':');
-  value.append(digits, 16);
+  value.append(digits, sizeof digits);
   return SymbolId(std::move(value));
 }
 
