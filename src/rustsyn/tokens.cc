@@ -71,6 +71,8 @@ std::string_view describe(Delimiter d) {
 
 }  // namespace
 
+bool is_ident_token(const Node& leaf) { return make_token(leaf).kind == TokenKind::Ident; }
+
 TokenCursor TokenCursor::over_group(const Node& tree) {
   TokenCursor cursor;
   std::vector<Node> children = tree.children();

@@ -93,6 +93,10 @@ class TokenCursor {
   Range close_;
 };
 
+/// Whether a token-tree leaf is an identifier token, as `TokenCursor` sees
+/// it: keywords count, literals such as `true` and lifetimes do not.
+bool is_ident_token(const Node& leaf);
+
 /// The node's leaf tokens joined by single spaces, comments left out. String,
 /// char and raw-string literals and lifetimes print as one token each.
 /// Iterative, whatever the depth of the node.

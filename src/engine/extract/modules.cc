@@ -180,20 +180,65 @@ bool is_named_kind(rustsyn::ItemKind kind) {
          kind == rustsyn::ItemKind::TypeAlias || kind == rustsyn::ItemKind::Fn;
 }
 
+/// Reads one `derive(...)` list: comma-separated paths, each optionally
+/// starting with `::`. A path whose last segment is `Api` or `ApiError` sets
+/// `kind`; a malformed entry ends the list, keeping what was read before it
+/// (a complete path followed by something other than `,` still counts). The
+/// leaves are scanned in place rather than through a token cursor because
+/// this runs for every struct and enum and the cursor's token list showed up
+/// in profiles.
+void read_derive_list(const rustsyn::Node& tree, std::optional<ApiKind>& kind) {
+  enum class Want { PathStart, Segment, AfterSegment };
+  Want want = Want::PathStart;
+  std::string_view last;
+  auto record = [&] {
+    if (last == "Api") kind = ApiKind::Api;
+    if (last == "ApiError") kind = ApiKind::ApiError;
+  };
+  std::vector<rustsyn::Node> leaves = tree.children();
+  // The first and last children of a token tree are its delimiters.
+  size_t first = 0, end = leaves.size();
+  if (tree.is("token_tree") && end >= 2) {
+    first = 1;
+    --end;
+  }
+  for (size_t i = first; i < end; ++i) {
+    const rustsyn::Node& leaf = leaves[i];
+    if (leaf.is_comment() || leaf.is_missing()) continue;
+    bool ident = rustsyn::is_ident_token(leaf);
+    std::string_view text = ident ? std::string_view() : leaf.text();
+    switch (want) {
+      case Want::PathStart:
+        if (text == "::") {
+          want = Want::Segment;
+          break;
+        }
+        [[fallthrough]];
+      case Want::Segment:
+        if (!ident) return;
+        last = leaf.text();
+        want = Want::AfterSegment;
+        break;
+      case Want::AfterSegment:
+        if (text == "::") {
+          want = Want::Segment;
+          break;
+        }
+        record();
+        if (text != ",") return;
+        want = Want::PathStart;
+        break;
+    }
+  }
+  if (want == Want::AfterSegment) record();
+}
+
 std::optional<ApiKind> api_item_kind(const rustsyn::Item& item) {
   if (item.kind() != rustsyn::ItemKind::Struct && item.kind() != rustsyn::ItemKind::Enum) return std::nullopt;
   std::optional<ApiKind> kind;
   for (const rustsyn::Attribute& attr : item.attrs()) {
     if (attr.is_doc_comment() || !attr.path_is("derive") || attr.style() != rustsyn::AttrStyle::List) continue;
-    rustsyn::TokenCursor cursor = attr.args();
-    while (!cursor.at_end()) {
-      auto path = cursor.parse_path();
-      if (!path.ok()) break;  // a list that fails to parse keeps what was read
-      std::string_view last = path->last();
-      if (last == "Api") kind = ApiKind::Api;
-      if (last == "ApiError") kind = ApiKind::ApiError;
-      if (cursor.at_end() || !cursor.eat_punct(",")) break;
-    }
+    if (rustsyn::Node tree = attr.args_node()) read_derive_list(tree, kind);
   }
   return kind;
 }

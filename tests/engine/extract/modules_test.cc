@@ -214,6 +214,50 @@ TEST(ModuleMap, EachCrateIsWalkedOncePerMap) {
   EXPECT_THAT(item_names(*map.find({"my_app"})), ElementsAre("A"));
 }
 
+// How derive lists are read: comma-separated paths judged by their last
+// segment, the last API derive winning, a malformed entry ending the list
+// while keeping what came before it.
+TEST(ApiItemKind, ReadsDeriveListsPathByPath) {
+  struct Case {
+    const char* source;
+    std::optional<ApiKind> expected;
+  };
+  const std::vector<Case> cases = {
+      {"#[derive(Api)] struct S;", ApiKind::Api},
+      {"#[derive(Debug, Clone, Serialize, Deserialize, Api)] struct S;", ApiKind::Api},
+      {"#[derive(vantrel::ApiError)] enum E {}", ApiKind::ApiError},
+      {"#[derive(::vantrel::Api)] struct S;", ApiKind::Api},
+      {"#[derive(Api, ApiError)] enum E {}", ApiKind::ApiError},
+      {"#[derive(ApiError)] #[derive(Api)] struct S;", ApiKind::Api},
+      {"#[derive(Api)] #[derive(Debug)] struct S;", ApiKind::Api},
+      {"#[derive(Serialize)] struct S;", std::nullopt},
+      {"#[derive(Api::)] struct S;", std::nullopt},
+      {"#[derive(::)] struct S;", std::nullopt},
+      {"#[derive(Api Debug)] struct S;", ApiKind::Api},
+      {"#[derive(Api<T>)] struct S;", ApiKind::Api},
+      {"#[derive(Debug Api)] struct S;", std::nullopt},
+      {"#[derive(, Api)] struct S;", std::nullopt},
+      {"#[derive(Api,)] struct S;", ApiKind::Api},
+      {"#[derive(\"Api\", Api)] struct S;", std::nullopt},
+      {"#[derive(true, Api)] struct S;", std::nullopt},
+      {"#[derive(Debug, 'a, Api)] struct S;", std::nullopt},
+      {"#[derive((Api))] struct S;", std::nullopt},
+      {"#[derive(/* c */ Api /* d */, /* e */ ApiError)] enum E {}", ApiKind::ApiError},
+      {"#[derive[Api]] struct S;", ApiKind::Api},
+      {"#[derive = \"Api\"] struct S;", std::nullopt},
+      {"#[derive] struct S;", std::nullopt},
+      {"/// derive(Api)\nstruct S;", std::nullopt},
+      {"#[derive(Api)] fn f() {}", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    Walk w = walk({{"src/lib.rs", c.source}});
+    const ModuleData* root = w.map.find({"app"});
+    ASSERT_NE(root, nullptr) << c.source;
+    ASSERT_EQ(root->api_kinds.size(), 1u) << c.source;
+    EXPECT_EQ(root->api_kinds[0], c.expected) << c.source;
+  }
+}
+
 TEST(DisplayPath, RelativeToTheRootWithForwardSlashes) {
   EXPECT_EQ(display_path("/ws", "/ws/crates/a/src/lib.rs"), "crates/a/src/lib.rs");
   EXPECT_EQ(display_path(".", "./crates/a/src/lib.rs"), "crates/a/src/lib.rs");
