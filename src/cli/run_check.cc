@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/load_workspace.h"
+#include "cli/preparse.h"
 #include "cli/report.h"
 #include "cli/unused_lint.h"
 #include "engine/extract/extract.h"
@@ -20,8 +21,10 @@ base::Result<bool, std::string> run_check(const std::filesystem::path& root, boo
   const engine::Config& config = loaded->config;
   bool failed = loaded->had_errors;
   model::DiskFileProvider disk;
+  engine::extract::ParsedFiles parsed;
   for (const engine::PackageConfig& package : config.packages) {
-    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk);
+    preparse_package(loaded->workspace, package.cargo, disk, parsed);
+    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed);
     if (!extraction) return base::err(extraction.error().display());
     failed = report(root, extraction->diagnostics, err) || failed;
     if (unused && config.unused_endpoints != engine::LintLevel::Off) {

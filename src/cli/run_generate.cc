@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "cli/load_workspace.h"
+#include "cli/preparse.h"
 #include "cli/report.h"
 #include "engine/extract/extract.h"
 #include "engine/gen/package.h"
@@ -33,8 +34,10 @@ base::Result<bool, std::string> run_generate(const std::filesystem::path& root, 
   const engine::Config& config = loaded->config;
   bool had_errors = loaded->had_errors;
   model::DiskFileProvider disk;
+  engine::extract::ParsedFiles parsed;
   for (const engine::PackageConfig& package : config.packages) {
-    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk);
+    preparse_package(loaded->workspace, package.cargo, disk, parsed);
+    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed);
     if (!extraction) return base::err(extraction.error().display());
     had_errors = report(root, extraction->diagnostics, err) || had_errors;
     if (extraction->has_errors()) {

@@ -177,7 +177,8 @@ std::set<SymbolId> reachable_ids(const std::vector<model::Endpoint>& endpoints,
 }
 
 base::Result<Extraction, Diagnostic> extract(const Workspace& workspace, std::string_view cargo_package,
-                                             std::string_view ts_package, const model::FileProvider& provider) {
+                                             std::string_view ts_package, const model::FileProvider& provider,
+                                             const ParsedFiles* parsed) {
   const Package* package = workspace.find(cargo_package);
   if (package == nullptr) {
     return base::err(Diagnostic::error(
@@ -185,7 +186,7 @@ base::Result<Extraction, Diagnostic> extract(const Workspace& workspace, std::st
   }
 
   std::vector<Diagnostic> diagnostics;
-  ModuleMap map;
+  ModuleMap map(parsed);
   std::vector<std::string> crates;
   for (const Package& reachable : workspace.reachable_packages(package->name)) {
     map.walk_package(workspace.root, reachable, provider, diagnostics);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "engine/extract/modules.h"
 #include "engine/workspace.h"
 #include "model/diag.h"
 #include "model/ir.h"
@@ -32,8 +33,11 @@ struct Extraction {
 /// Extracts `cargo_package` of `workspace`, naming its client `ts_package`.
 /// The only failure is the "unknown-package" error for a name that is not a
 /// member of the workspace; every other problem is a diagnostic in the result.
+/// Trees in `parsed` (if given) stand in for parsing the files whose text they
+/// match; the result is the same with or without them.
 base::Result<Extraction, model::Diagnostic> extract(const Workspace& workspace, std::string_view cargo_package,
-                                                    std::string_view ts_package, const model::FileProvider& provider);
+                                                    std::string_view ts_package, const model::FileProvider& provider,
+                                                    const ParsedFiles* parsed = nullptr);
 
 /// The declaration ids the endpoints reach, directly or through other
 /// declarations' fields (the contract keeps exactly these). Ids with no

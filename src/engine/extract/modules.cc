@@ -256,6 +256,18 @@ void index_items(ModuleData& module) {
   }
 }
 
+void ParsedFiles::insert(const fs::path& path, std::shared_ptr<const rustsyn::SourceFile> tree) {
+  trees_[normalize(path)] = std::move(tree);
+}
+
+bool ParsedFiles::contains(const fs::path& path) const { return trees_.count(normalize(path)) != 0; }
+
+std::shared_ptr<const rustsyn::SourceFile> ParsedFiles::find(const fs::path& path, std::string_view text) const {
+  auto it = trees_.find(normalize(path));
+  if (it == trees_.end() || !it->second || it->second->text() != text) return nullptr;
+  return it->second;
+}
+
 const ModuleData* ModuleMap::find(const ModulePath& path) const {
   auto it = modules_.find(path);
   return it == modules_.end() ? nullptr : &it->second;
@@ -291,7 +303,8 @@ void ModuleMap::walk_file(const fs::path& workspace_root, const fs::path& file, 
     diagnostics.push_back(model::Diagnostic::error("missing-module-file", "module file not found: " + display));
     return;
   }
-  auto parsed = rustsyn::SourceFile::parse(*text);
+  std::shared_ptr<const rustsyn::SourceFile> parsed = parsed_ ? parsed_->find(file, *text) : nullptr;
+  if (!parsed) parsed = rustsyn::SourceFile::parse(*text);
   if (const auto& error = parsed->error()) {
     diagnostics.push_back(model::Diagnostic::error(
         "parse-error", "failed to parse " + display + ": " + error->message, span_of(display, error->range)));

@@ -78,9 +78,32 @@ void index_items(ModuleData& module);
 /// types or handlers.
 bool is_named_kind(rustsyn::ItemKind kind);
 
+/// Source files parsed ahead of extraction (for instance on other threads),
+/// keyed by normalised path. A tree is only used for a file whose text, as the
+/// provider serves it, is byte for byte the text the tree was parsed from, so
+/// a stale entry (an unsaved editor buffer, a file changed since) is ignored.
+class ParsedFiles {
+ public:
+  /// Records the tree parsed from `path`'s text; a later entry for the same
+  /// path replaces the earlier one.
+  void insert(const std::filesystem::path& path, std::shared_ptr<const rustsyn::SourceFile> tree);
+  /// Whether some tree was recorded for `path`, whatever its text.
+  bool contains(const std::filesystem::path& path) const;
+  /// The tree recorded for `path` if it was parsed from exactly `text`, else null.
+  std::shared_ptr<const rustsyn::SourceFile> find(const std::filesystem::path& path, std::string_view text) const;
+  size_t size() const { return trees_.size(); }
+
+ private:
+  std::map<std::filesystem::path, std::shared_ptr<const rustsyn::SourceFile>> trees_;
+};
+
 /// The modules of all packages walked during one extraction.
 class ModuleMap {
  public:
+  /// A map that parses every file it reads, or takes the tree from `parsed`
+  /// (which must outlive the map) when it matches the text read.
+  explicit ModuleMap(const ParsedFiles* parsed = nullptr) : parsed_(parsed) {}
+
   /// Walks one package from its crate root file, unless a module named by its
   /// crate name alone is already present (each crate is walked once per map).
   void walk_package(const std::filesystem::path& workspace_root, const Package& package,
@@ -119,6 +142,8 @@ class ModuleMap {
 
  private:
   std::map<ModulePath, ModuleData> modules_;
+  /// Trees parsed ahead of the walk, or null.
+  const ParsedFiles* parsed_ = nullptr;
   /// Normalised paths of the files on the current walking chain.
   std::set<std::filesystem::path> walking_;
   /// Module files read so far; bounded so that fan-out cannot explode.
