@@ -2,7 +2,10 @@
 // workspace as a user has it, the arguments to run vantrel with, and the
 // expected exit status, standard output, standard error and files below
 // target/. The workspace is copied to a fresh directory first so that runs
-// never write into the source tree and printed paths are relative.
+// never write into the source tree and printed paths are relative. A fixture
+// with a file `base` naming another fixture starts from that fixture's
+// workspace and lays its own `workspace/` (if any) over it, so variants that
+// differ in one file do not repeat the whole workspace.
 //
 // VANTREL_UPDATE_GOLDEN=1 rewrites the expectations from the actual results
 // (read the diff before committing).
@@ -79,7 +82,15 @@ class Fixture : public ::testing::TestWithParam<std::string> {};
 TEST_P(Fixture, MatchesGolden) {
   const fs::path dir = fixtures_dir() / GetParam();
   TempDir temp;
-  fs::copy(dir / "workspace", temp.path(), fs::copy_options::recursive);
+  if (fs::exists(dir / "base")) {
+    std::vector<std::string> base = read_args(dir / "base");
+    ASSERT_EQ(base.size(), 1u) << "base names one fixture";
+    fs::copy(fixtures_dir() / base.front() / "workspace", temp.path(), fs::copy_options::recursive);
+  }
+  if (fs::exists(dir / "workspace")) {
+    fs::copy(dir / "workspace", temp.path(),
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  }
   RunResult result = run_vantrel(read_args(dir / "args"), temp.path());
   std::map<std::string, std::string> written = files_below(temp.path() / "target");
   const fs::path expected = dir / "expected";
