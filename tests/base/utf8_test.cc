@@ -32,6 +32,13 @@ TEST(Utf8, ValidityOfWellAndIllFormedSequences) {
       {"\xF4\x90\x80\x80", false},     // above U+10FFFF
       {"\xF0\x9F\x98", false},         // truncated at the end
       {"\xE2\x82\x41", false},         // continuation missing before "A"
+      // Runs of ASCII around a multi-byte or bad sequence, at and across
+      // eight-byte boundaries.
+      {"abcdefgh\xC3\xA9ijklmnop", true},
+      {"abcdefg\xE2\x82\xACijklmnopq", true},
+      {"abcdefghijklmno\x80", false},
+      {"abcdefghijklmnop\xF0\x9F\x98", false},
+      {"abcdefg\xFFhijklmnop", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(valid_utf8(c.text), c.valid) << testing::PrintToString(c.text);
