@@ -1,6 +1,6 @@
 // Lists the sources in a fixed (sorted) order, reads them on the calling
-// thread (providers make no promise of thread safety) and splits the parsing
-// between two threads. Each parse owns its own tree-sitter parser, and the
+// thread (providers make no promise of thread safety) and splits parsing and
+// preparing between two threads. Each parse owns its own tree-sitter parser, and the
 // trees are only handed over after the threads are joined.
 #include "cli/preparse.h"
 
@@ -41,12 +41,14 @@ std::vector<fs::path> rust_files_below(const fs::path& dir) {
 struct Job {
   fs::path path;
   model::SharedText text;
-  std::shared_ptr<const rustsyn::SourceFile> tree;
+  engine::extract::PreparedFile prepared;
 };
 
-/// Parses jobs `first`, `first + stride`, ... in place.
+/// Parses and prepares jobs `first`, `first + stride`, ... in place.
 void parse_share(std::vector<Job>& jobs, size_t first, size_t stride) {
-  for (size_t i = first; i < jobs.size(); i += stride) jobs[i].tree = rustsyn::SourceFile::parse(*jobs[i].text);
+  for (size_t i = first; i < jobs.size(); i += stride) {
+    jobs[i].prepared = engine::extract::prepare_file(rustsyn::SourceFile::parse(*jobs[i].text));
+  }
 }
 
 }  // namespace
@@ -59,7 +61,7 @@ void preparse_package(const engine::Workspace& workspace, std::string_view cargo
     for (fs::path& file : rust_files_below(package.dir / "src")) {
       if (parsed.contains(file) || !seen.insert(file).second) continue;
       model::SharedText text = provider.read(file);
-      if (text) jobs.push_back(Job{std::move(file), std::move(text), nullptr});
+      if (text) jobs.push_back(Job{std::move(file), std::move(text), {}});
     }
   }
   if (jobs.empty()) return;
@@ -67,7 +69,7 @@ void preparse_package(const engine::Workspace& workspace, std::string_view cargo
   for (size_t t = 1; t < kThreads && t < jobs.size(); ++t) workers.emplace_back(parse_share, std::ref(jobs), t, kThreads);
   parse_share(jobs, 0, kThreads);
   for (std::thread& worker : workers) worker.join();
-  for (Job& job : jobs) parsed.insert(job.path, std::move(job.tree));
+  for (Job& job : jobs) parsed.insert(job.path, std::move(job.prepared));
 }
 
 }  // namespace vantrel::cli

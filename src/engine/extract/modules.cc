@@ -5,6 +5,7 @@
 // imports are recorded. A bad file costs only its own module.
 #include "engine/extract/modules.h"
 
+#include <memory>
 #include <utility>
 
 #include "base/utf8.h"
@@ -256,16 +257,53 @@ void index_items(ModuleData& module) {
   }
 }
 
-void ParsedFiles::insert(const fs::path& path, std::shared_ptr<const rustsyn::SourceFile> tree) {
-  trees_[normalize(path)] = std::move(tree);
+PreparedModule prepare_module(std::vector<rustsyn::Item> items) {
+  PreparedModule prepared;
+  ModuleData& data = prepared.data;
+  data.items.reserve(items.size());
+  UsePath prefix;
+  for (rustsyn::Item& item : items) {
+    switch (item.kind()) {
+      case rustsyn::ItemKind::Use:
+        if (is_cfg_test(item.attrs())) break;
+        collect_use_tree(rustsyn::UseItem(item.node()).tree(), prefix, data);
+        data.items.push_back(std::move(item));
+        break;
+      case rustsyn::ItemKind::Mod: {
+        if (is_cfg_test(item.attrs())) break;
+        rustsyn::ModItem mod(item.node());
+        PreparedModule::ModDecl decl{std::string(mod.name().text), item.attrs(), std::nullopt};
+        if (mod.has_body()) {
+          decl.inline_child = prepared.children.size();
+          prepared.children.push_back(prepare_module(mod.items()));
+        }
+        prepared.mod_decls.push_back(std::move(decl));
+        break;
+      }
+      default:
+        if (is_droppable_kind(item.kind()) && is_cfg_test(item.attrs())) break;
+        data.items.push_back(std::move(item));
+        break;
+    }
+  }
+  index_items(data);
+  return prepared;
 }
 
-bool ParsedFiles::contains(const fs::path& path) const { return trees_.count(normalize(path)) != 0; }
+PreparedFile prepare_file(std::shared_ptr<const rustsyn::SourceFile> tree) {
+  PreparedFile file{std::move(tree), std::nullopt};
+  if (file.tree && !file.tree->error()) file.root = prepare_module(rustsyn::items_of(file.tree->root()));
+  return file;
+}
 
-std::shared_ptr<const rustsyn::SourceFile> ParsedFiles::find(const fs::path& path, std::string_view text) const {
-  auto it = trees_.find(normalize(path));
-  if (it == trees_.end() || !it->second || it->second->text() != text) return nullptr;
-  return it->second;
+void ParsedFiles::insert(const fs::path& path, PreparedFile file) { files_[normalize(path).native()] = std::move(file); }
+
+bool ParsedFiles::contains(const fs::path& path) const { return files_.count(normalize(path).native()) != 0; }
+
+const PreparedFile* ParsedFiles::find(const fs::path& path, std::string_view text) const {
+  auto it = files_.find(normalize(path).native());
+  if (it == files_.end() || !it->second.tree || it->second.tree->text() != text) return nullptr;
+  return &it->second;
 }
 
 const ModuleData* ModuleMap::find(const ModulePath& path) const {
@@ -303,63 +341,51 @@ void ModuleMap::walk_file(const fs::path& workspace_root, const fs::path& file, 
     diagnostics.push_back(model::Diagnostic::error("missing-module-file", "module file not found: " + display));
     return;
   }
-  std::shared_ptr<const rustsyn::SourceFile> parsed = parsed_ ? parsed_->find(file, *text) : nullptr;
-  if (!parsed) parsed = rustsyn::SourceFile::parse(*text);
-  if (const auto& error = parsed->error()) {
+  const PreparedFile* found = parsed_ ? parsed_->find(file, *text) : nullptr;
+  PreparedFile prepared_here;
+  if (!found) {
+    prepared_here = prepare_file(rustsyn::SourceFile::parse(*text));
+    found = &prepared_here;
+  }
+  if (const auto& error = found->tree->error()) {
     diagnostics.push_back(model::Diagnostic::error(
         "parse-error", "failed to parse " + display + ": " + error->message, span_of(display, error->range)));
     return;
   }
+  // A file found ahead of the walk may serve several extractions, so each
+  // map takes its own copy; one prepared here is moved in.
+  PreparedModule root = found == &prepared_here ? std::move(*prepared_here.root) : *found->root;
   walking_.insert(key);
-  add_module(workspace_root, file, display, module_path, rustsyn::items_of(parsed->root()), provider, diagnostics);
+  add_module(workspace_root, file, display, module_path, std::move(root), provider, diagnostics);
   walking_.erase(key);
 }
 
 void ModuleMap::add_module(const fs::path& workspace_root, const fs::path& file, const std::string& display,
-                           const ModulePath& module_path, std::vector<rustsyn::Item> items,
+                           const ModulePath& module_path, PreparedModule prepared,
                            const model::FileProvider& provider, std::vector<model::Diagnostic>& diagnostics) {
-  ModuleData data;
+  ModuleData& data = prepared.data;
   data.file = display;
-  data.items.reserve(items.size());
-  UsePath prefix;
-  for (rustsyn::Item& item : items) {
-    switch (item.kind()) {
-      case rustsyn::ItemKind::Use:
-        if (is_cfg_test(item.attrs())) break;
-        collect_use_tree(rustsyn::UseItem(item.node()).tree(), prefix, data);
-        data.items.push_back(std::move(item));
-        break;
-      case rustsyn::ItemKind::Mod: {
-        if (is_cfg_test(item.attrs())) break;
-        rustsyn::ModItem mod(item.node());
-        std::string name(mod.name().text);
-        ModulePath child = module_path;
-        child.push_back(name);
-        data.mods[name] = child;
-        if (mod.has_body()) {
-          add_module(workspace_root, file, display, child, mod.items(), provider, diagnostics);
-          break;
-        }
-        bool found = false;
-        for (const fs::path& candidate : module_candidates(file, module_path, name, item.attrs())) {
-          if (!provider.exists(candidate)) continue;
-          walk_file(workspace_root, candidate, child, provider, diagnostics);
-          found = true;
-          break;
-        }
-        if (!found) {
-          diagnostics.push_back(model::Diagnostic::warning(
-              "missing-module-file", "file for module `" + name + "` not found (from " + display + ")"));
-        }
-        break;
-      }
-      default:
-        if (is_droppable_kind(item.kind()) && is_cfg_test(item.attrs())) break;
-        data.items.push_back(std::move(item));
-        break;
+  for (PreparedModule::ModDecl& decl : prepared.mod_decls) {
+    ModulePath child = module_path;
+    child.push_back(decl.name);
+    data.mods[decl.name] = child;
+    if (decl.inline_child) {
+      add_module(workspace_root, file, display, child, std::move(prepared.children[*decl.inline_child]), provider,
+                 diagnostics);
+      continue;
+    }
+    bool found = false;
+    for (const fs::path& candidate : module_candidates(file, module_path, decl.name, decl.attrs)) {
+      if (!provider.exists(candidate)) continue;
+      walk_file(workspace_root, candidate, child, provider, diagnostics);
+      found = true;
+      break;
+    }
+    if (!found) {
+      diagnostics.push_back(model::Diagnostic::warning(
+          "missing-module-file", "file for module `" + decl.name + "` not found (from " + display + ")"));
     }
   }
-  index_items(data);
   modules_[module_path] = std::move(data);
 }
 

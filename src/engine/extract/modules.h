@@ -78,30 +78,70 @@ void index_items(ModuleData& module);
 /// types or handlers.
 bool is_named_kind(rustsyn::ItemKind kind);
 
-/// Source files parsed ahead of extraction (for instance on other threads),
-/// keyed by normalised path. A tree is only used for a file whose text, as the
-/// provider serves it, is byte for byte the text the tree was parsed from, so
-/// a stale entry (an unsaved editor buffer, a file changed since) is ignored.
+/// One module as its file alone describes it, before the walk knows where the
+/// module sits: the items kept, the imports and the indexes are final; the
+/// walk fills in `data.file` and `data.mods` and follows `mod_decls`.
+/// Preparing needs nothing but the syntax tree, so it can run on any thread.
+struct PreparedModule {
+  /// A `mod name` declaration (not test-only), in source order.
+  struct ModDecl {
+    std::string name;
+    /// The declaration's attributes, which may carry `#[path]`.
+    std::vector<rustsyn::Attribute> attrs;
+    /// For an inline module, its position in `children`.
+    std::optional<size_t> inline_child;
+  };
+  ModuleData data;
+  std::vector<ModDecl> mod_decls;
+  std::vector<PreparedModule> children;
+};
+
+/// Sorts one module's items: `mod` items become declarations (inline ones
+/// prepared in turn), test-only items are dropped, `use` trees are flattened,
+/// and the rest is kept and indexed.
+PreparedModule prepare_module(std::vector<rustsyn::Item> items);
+
+/// A parsed file and, when it parsed without errors, its prepared root module.
+struct PreparedFile {
+  std::shared_ptr<const rustsyn::SourceFile> tree;
+  std::optional<PreparedModule> root;
+};
+
+/// Prepares the root module of `tree` unless the file has a syntax error.
+PreparedFile prepare_file(std::shared_ptr<const rustsyn::SourceFile> tree);
+
+/// Source files parsed and prepared ahead of extraction (for instance on other
+/// threads), keyed by normalised path. An entry is only used for a file whose
+/// text, as the provider serves it, is byte for byte the text the tree was
+/// parsed from, so a stale entry (an unsaved editor buffer, a file changed
+/// since) is ignored.
 class ParsedFiles {
  public:
-  /// Records the tree parsed from `path`'s text; a later entry for the same
+  /// Records the prepared file read from `path`; a later entry for the same
   /// path replaces the earlier one.
-  void insert(const std::filesystem::path& path, std::shared_ptr<const rustsyn::SourceFile> tree);
-  /// Whether some tree was recorded for `path`, whatever its text.
+  void insert(const std::filesystem::path& path, PreparedFile file);
+  /// Records `tree`, preparing it first.
+  void insert(const std::filesystem::path& path, std::shared_ptr<const rustsyn::SourceFile> tree) {
+    insert(path, prepare_file(std::move(tree)));
+  }
+  /// Whether some entry was recorded for `path`, whatever its text.
   bool contains(const std::filesystem::path& path) const;
-  /// The tree recorded for `path` if it was parsed from exactly `text`, else null.
-  std::shared_ptr<const rustsyn::SourceFile> find(const std::filesystem::path& path, std::string_view text) const;
-  size_t size() const { return trees_.size(); }
+  /// The entry recorded for `path` if it was parsed from exactly `text`, else null.
+  const PreparedFile* find(const std::filesystem::path& path, std::string_view text) const;
+  size_t size() const { return files_.size(); }
 
  private:
-  std::map<std::filesystem::path, std::shared_ptr<const rustsyn::SourceFile>> trees_;
+  /// Keyed by the normalised path's text: comparing strings is much cheaper
+  /// than comparing paths component by component.
+  std::map<std::string, PreparedFile> files_;
 };
 
 /// The modules of all packages walked during one extraction.
 class ModuleMap {
  public:
-  /// A map that parses every file it reads, or takes the tree from `parsed`
-  /// (which must outlive the map) when it matches the text read.
+  /// A map that parses and prepares every file it reads, or takes a copy of
+  /// the prepared file from `parsed` (which must outlive the map) when it
+  /// matches the text read.
   explicit ModuleMap(const ParsedFiles* parsed = nullptr) : parsed_(parsed) {}
 
   /// Walks one package from its crate root file, unless a module named by its
@@ -118,12 +158,11 @@ class ModuleMap {
                  const ModulePath& module_path, const model::FileProvider& provider,
                  std::vector<model::Diagnostic>& diagnostics);
 
-  /// Records one module from `items` (found in `file`, shown as `display`):
-  /// recurses into inline modules and walks the files of `mod name;`.
-  /// Children are inserted before their parent. The items kept are moved into
-  /// the map.
+  /// Records one prepared module (found in `file`, shown as `display`):
+  /// places its inline modules and walks the files of `mod name;`, in
+  /// declaration order. Children are inserted before their parent.
   void add_module(const std::filesystem::path& workspace_root, const std::filesystem::path& file,
-                  const std::string& display, const ModulePath& module_path, std::vector<rustsyn::Item> items,
+                  const std::string& display, const ModulePath& module_path, PreparedModule prepared,
                   const model::FileProvider& provider, std::vector<model::Diagnostic>& diagnostics);
 
   /// The module at `path`, or null.
@@ -142,7 +181,7 @@ class ModuleMap {
 
  private:
   std::map<ModulePath, ModuleData> modules_;
-  /// Trees parsed ahead of the walk, or null.
+  /// Files prepared ahead of the walk, or null.
   const ParsedFiles* parsed_ = nullptr;
   /// Normalised paths of the files on the current walking chain.
   std::set<std::filesystem::path> walking_;

@@ -36,7 +36,8 @@ TEST(ParsedFiles, FindsATreeOnlyForItsOwnText) {
   ParsedFiles parsed;
   auto tree = rustsyn::SourceFile::parse("struct A;");
   parsed.insert("ws/./app//src/lib.rs", tree);
-  EXPECT_EQ(parsed.find("ws/app/src/lib.rs", "struct A;"), tree);
+  ASSERT_NE(parsed.find("ws/app/src/lib.rs", "struct A;"), nullptr);
+  EXPECT_EQ(parsed.find("ws/app/src/lib.rs", "struct A;")->tree, tree);
   EXPECT_EQ(parsed.find("ws/app/src/lib.rs", "struct A; "), nullptr);
   EXPECT_EQ(parsed.find("ws/app/src/other.rs", "struct A;"), nullptr);
   EXPECT_TRUE(parsed.contains("ws/app/src/lib.rs"));
