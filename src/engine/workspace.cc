@@ -10,8 +10,11 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -224,14 +227,20 @@ std::vector<Package> resolve_dependencies(std::map<std::string, Member> members)
 }  // namespace
 
 fs::path normalize(const fs::path& path) {
-  fs::path prefix = path.root_path();
-  std::vector<fs::path> parts;
-  for (const fs::path& part : path.relative_path()) {
+  // Works on the text: every module file is normalised several times per run
+  // and iterating `fs::path` components costs far more than splitting at "/".
+  const std::string& text = path.native();
+  const bool absolute = !text.empty() && text.front() == '/';
+  std::vector<std::string_view> parts;
+  for (size_t start = 0; start <= text.size();) {
+    size_t end = std::min(text.find('/', start), text.size());
+    std::string_view part(text.data() + start, end - start);
+    start = end + 1;
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (!parts.empty() && parts.back() != "..") {
         parts.pop_back();
-      } else if (prefix.empty()) {
+      } else if (!absolute) {
         // A relative path that climbs above its start keeps the "..":
         // dropping it would name a different directory.
         parts.push_back(part);
@@ -240,9 +249,12 @@ fs::path normalize(const fs::path& path) {
     }
     parts.push_back(part);
   }
-  fs::path out = prefix;
-  for (const fs::path& part : parts) out /= part;
-  if (out.empty() && !path.empty()) return ".";
+  std::string out = absolute ? "/" : "";
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += '/';
+    out += parts[i];
+  }
+  if (out.empty() && !text.empty()) return ".";
   return out;
 }
 

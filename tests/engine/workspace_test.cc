@@ -74,6 +74,7 @@ TEST(Normalize, IsLexical) {
       {"a/./b/../c", "a/c"},   {"crates/./api/", "crates/api"}, {"/a/../..", "/"},     {"/x/./y", "/x/y"},
       {"a//b", "a/b"},         {"a/..", "."},                   {".", "."},            {"", ""},
       {"../x", "../x"},        {"a/../../x", "../x"},           {"../../a/..", "../.."},
+      {"//a//b/", "/a/b"},     {"./a", "a"},                    {"/..", "/"},          {"a/b/c/../..", "a"},
   };
   for (auto [in, out] : cases) EXPECT_EQ(normalize(in), fs::path(out)) << in;
 }
