@@ -22,10 +22,13 @@ base::Result<bool, std::string> run_check(const std::filesystem::path& root, boo
   bool failed = loaded->had_errors;
   model::DiskFileProvider disk;
   engine::extract::ParsedFiles parsed;
-  for (const engine::PackageConfig& package : config.packages) {
+  ParsedRelease release;
+  for (size_t i = 0; i < config.packages.size(); ++i) {
+    const engine::PackageConfig& package = config.packages[i];
     preparse_package(loaded->workspace, package.cargo, disk, parsed);
     auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed);
     if (!extraction) return base::err(extraction.error().display());
+    if (i + 1 == config.packages.size()) release.start(parsed, /*share=*/!unused);
     failed = report(root, extraction->diagnostics, err) || failed;
     if (unused && config.unused_endpoints != engine::LintLevel::Off) {
       auto lint = unused_endpoint_lint(root, config, extraction->contract, disk);

@@ -35,10 +35,14 @@ base::Result<bool, std::string> run_generate(const std::filesystem::path& root, 
   bool had_errors = loaded->had_errors;
   model::DiskFileProvider disk;
   engine::extract::ParsedFiles parsed;
-  for (const engine::PackageConfig& package : config.packages) {
+  ParsedRelease release;
+  for (size_t i = 0; i < config.packages.size(); ++i) {
+    const engine::PackageConfig& package = config.packages[i];
     preparse_package(loaded->workspace, package.cargo, disk, parsed);
     auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed);
     if (!extraction) return base::err(extraction.error().display());
+    // Generation and writing need no syntax tree.
+    if (i + 1 == config.packages.size()) release.start(parsed, /*share=*/false);
     had_errors = report(root, extraction->diagnostics, err) || had_errors;
     if (extraction->has_errors()) {
       err << "skipping generation for `" << package.ts << "` due to errors\n";

@@ -5,6 +5,7 @@
 // imports are recorded. A bad file costs only its own module.
 #include "engine/extract/modules.h"
 
+#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -304,6 +305,21 @@ const PreparedFile* ParsedFiles::find(const fs::path& path, std::string_view tex
   auto it = files_.find(normalize(path).native());
   if (it == files_.end() || !it->second.tree || it->second.tree->text() != text) return nullptr;
   return &it->second;
+}
+
+ParsedFiles ParsedFiles::split() {
+  ParsedFiles half;
+  bool take = false;
+  for (auto it = files_.begin(); it != files_.end(); take = !take) {
+    if (!take) {
+      ++it;
+      continue;
+    }
+    auto next = std::next(it);
+    half.files_.insert(files_.extract(it));
+    it = next;
+  }
+  return half;
 }
 
 const ModuleData* ModuleMap::find(const ModulePath& path) const {
