@@ -135,7 +135,8 @@ std::optional<FoundItem> Lowering::find_item(const ModulePath& module, std::stri
   if (!data) return std::nullopt;
   auto it = data->named.find(name);
   if (it == data->named.end()) return std::nullopt;
-  return FoundItem{&data->items[it->second], &data->file, data->api_kinds[it->second]};
+  return FoundItem{&data->items[it->second], &data->file, data->api_kinds[it->second],
+                   data->decl_syntax[it->second].get()};
 }
 
 std::optional<TypeExpr> Lowering::lower_type(const ModulePath& module, const std::string& file,
@@ -295,8 +296,8 @@ void Lowering::lower_api_decl(const ModulePath& module, const std::string& name,
   if (types.count(id)) return;
   const rustsyn::Item& item = *found.item;
   const std::string& file = *found.file;
-  bool is_struct = item.kind() == rustsyn::ItemKind::Struct;
-  rustsyn::Ident ident = is_struct ? rustsyn::StructItem(item.node()).name() : rustsyn::EnumItem(item.node()).name();
+  const DeclSyntax& decl = *found.syntax;
+  const rustsyn::Ident& ident = decl.ident;
 
   model::TypeDecl provisional;
   provisional.id = id;
@@ -304,26 +305,25 @@ void Lowering::lower_api_decl(const ModulePath& module, const std::string& name,
   provisional.rust_name = name;
   provisional.ts_name = name;
   provisional.shape = model::TypeShape{model::TypeShape::Struct{}};
-  provisional.docs = syntax::doc_string(item.attrs());
+  provisional.docs = decl.docs;
   provisional.spans = decl_spans(file, ident, item);
   types.emplace(id, std::move(provisional));
 
-  rustsyn::Generics generics =
-      is_struct ? rustsyn::StructItem(item.node()).generics() : rustsyn::EnumItem(item.node()).generics();
-  if (auto ok = syntax::reject_generics(generics, "Api types"); !ok.ok()) return push_syn_error(file, ok.error());
-  auto serde = syntax::SerdeAttrs::from_attrs(item.attrs());
+  if (auto ok = syntax::reject_generics(decl.generics, "Api types"); !ok.ok()) return push_syn_error(file, ok.error());
+  const auto& serde = decl.serde;
   if (!serde.ok()) return push_syn_error(file, serde.error());
 
   std::string path_string = joined_path(module, name);
   model::TypeShape shape;
-  if (is_struct) {
-    rustsyn::Fields fields = rustsyn::StructItem(item.node()).fields();
+  if (item.kind() == rustsyn::ItemKind::Struct) {
+    const rustsyn::Fields& fields = decl.fields;
     if (fields.kind == rustsyn::FieldsKind::Named) {
       if (auto ok = syntax::validate_struct_container(*serde, "Api", ident.range); !ok.ok()) {
         return push_syn_error(file, ok.error());
       }
       if (!serde->transparent) {
-        shape.value = model::TypeShape::Struct{lower_fields(module, file, fields, serde->rename_all, path_string, name)};
+        shape.value = model::TypeShape::Struct{
+            lower_fields(module, file, fields, decl.field_syntax, serde->rename_all, path_string, name)};
       } else {
         if (fields.list.size() != 1) {
           diagnostics.push_back(model::Diagnostic::error(
@@ -331,7 +331,7 @@ void Lowering::lower_api_decl(const ModulePath& module, const std::string& name,
           return;
         }
         const rustsyn::Field& field = fields.list.front();
-        auto field_serde = syntax::SerdeAttrs::from_attrs(field.attrs);
+        const auto& field_serde = decl.field_syntax.front()->serde;
         if (!field_serde.ok()) return push_syn_error(file, field_serde.error());
         if (auto ok = syntax::validate_transparent_field(*field_serde, "Api", field.full_range); !ok.ok()) {
           return push_syn_error(file, ok.error());
@@ -357,7 +357,7 @@ void Lowering::lower_api_decl(const ModulePath& module, const std::string& name,
       return push_syn_error(file, ok.error());
     }
     model::TypeShape::Enum variants;
-    for (const rustsyn::Variant& variant : rustsyn::EnumItem(item.node()).variants()) {
+    for (const VariantSyntax& variant : decl.variants) {
       std::optional<model::EnumVariant> lowered =
           lower_enum_variant(module, file, variant, serde->rename_all, serde->rename_all_fields, path_string, "Api");
       if (lowered) variants.variants.push_back(std::move(*lowered));
@@ -372,22 +372,22 @@ void Lowering::lower_error_decl(const ModulePath& module, const std::string& nam
   if (errors.count(id)) return;
   const rustsyn::Item& item = *found.item;
   const std::string& file = *found.file;
-  rustsyn::EnumItem enum_item(item.node());
-  rustsyn::Ident ident = enum_item.name();
+  const DeclSyntax& decl = *found.syntax;
+  const rustsyn::Ident& ident = decl.ident;
 
   model::ErrorDecl provisional;
   provisional.id = id;
   provisional.rust_path = rust_path_of(module, name);
   provisional.rust_name = name;
   provisional.ts_name = name;
-  provisional.docs = syntax::doc_string(item.attrs());
+  provisional.docs = decl.docs;
   provisional.spans = decl_spans(file, ident, item);
   errors.emplace(id, std::move(provisional));
 
-  if (auto ok = syntax::reject_generics(enum_item.generics(), "ApiError enums"); !ok.ok()) {
+  if (auto ok = syntax::reject_generics(decl.generics, "ApiError enums"); !ok.ok()) {
     return push_syn_error(file, ok.error());
   }
-  auto serde = syntax::SerdeAttrs::from_attrs(item.attrs());
+  const auto& serde = decl.serde;
   if (!serde.ok()) return push_syn_error(file, serde.error());
   if (auto ok = syntax::validate_enum_container(*serde, "ApiError", ident.range); !ok.ok()) {
     return push_syn_error(file, ok.error());
@@ -395,8 +395,8 @@ void Lowering::lower_error_decl(const ModulePath& module, const std::string& nam
 
   std::string path_string = joined_path(module, name);
   std::vector<model::ErrorVariant> variants;
-  for (const rustsyn::Variant& variant : enum_item.variants()) {
-    auto status = syntax::StatusAttr::from_variant(variant);
+  for (const VariantSyntax& variant : decl.variants) {
+    const auto& status = *variant.status;
     if (!status.ok()) {
       push_syn_error(file, status.error());
       continue;
@@ -429,11 +429,12 @@ void Lowering::lower_error_decl(const ModulePath& module, const std::string& nam
 }
 
 std::optional<model::EnumVariant> Lowering::lower_enum_variant(const ModulePath& module, const std::string& file,
-                                                               const rustsyn::Variant& variant,
+                                                               const VariantSyntax& read,
                                                                std::optional<syntax::RenameRule> name_rule,
                                                                std::optional<syntax::RenameRule> field_rule,
                                                                const std::string& enum_path, std::string_view label) {
-  auto serde = syntax::SerdeAttrs::from_attrs(variant.attrs);
+  const rustsyn::Variant& variant = read.variant;
+  const auto& serde = read.serde;
   if (!serde.ok()) {
     push_syn_error(file, serde.error());
     return std::nullopt;
@@ -448,8 +449,8 @@ std::optional<model::EnumVariant> Lowering::lower_enum_variant(const ModulePath&
   out.wire_name = serde->rename ? *serde->rename : syntax::apply_rename_rule(rust_name, name_rule);
   switch (variant.fields.kind) {
     case rustsyn::FieldsKind::Named:
-      out.fields = lower_fields(module, file, variant.fields, serde->rename_all ? serde->rename_all : field_rule,
-                                enum_path, rust_name);
+      out.fields = lower_fields(module, file, variant.fields, read.fields,
+                                serde->rename_all ? serde->rename_all : field_rule, enum_path, rust_name);
       break;
     case rustsyn::FieldsKind::Unit:
       break;
@@ -460,19 +461,22 @@ std::optional<model::EnumVariant> Lowering::lower_enum_variant(const ModulePath&
       return std::nullopt;
   }
   out.rust_name = std::move(rust_name);
-  out.docs = syntax::doc_string(variant.attrs);
+  out.docs = read.docs;
   out.spans = model::DeclSpans{span_of(file, variant.name), span_of(file, variant), std::nullopt};
   return out;
 }
 
 std::vector<model::Field> Lowering::lower_fields(const ModulePath& module, const std::string& file,
-                                                 const rustsyn::Fields& fields, std::optional<syntax::RenameRule> rule,
+                                                 const rustsyn::Fields& fields, const FieldsSyntax& read_fields,
+                                                 std::optional<syntax::RenameRule> rule,
                                                  const std::string& owner_path, const std::string& owner) {
   std::vector<model::Field> out;
   out.reserve(fields.list.size());
-  for (const rustsyn::Field& field : fields.list) {
+  for (size_t i = 0; i < fields.list.size(); ++i) {
+    const rustsyn::Field& field = fields.list[i];
     if (!field.name) continue;
-    auto serde = syntax::SerdeAttrs::from_attrs(field.attrs);
+    const FieldSyntax& read = *read_fields[i];
+    const auto& serde = read.serde;
     if (!serde.ok()) {
       push_syn_error(file, serde.error());
       continue;
@@ -481,7 +485,7 @@ std::vector<model::Field> Lowering::lower_fields(const ModulePath& module, const
       push_syn_error(file, ok.error());
       continue;
     }
-    auto shape = syntax::FieldWireShape::from_type(field.ty, *serde);
+    const auto& shape = *read.shape;
     if (!shape.ok()) {
       push_syn_error(file, shape.error());
       continue;
@@ -495,7 +499,7 @@ std::vector<model::Field> Lowering::lower_fields(const ModulePath& module, const
     lowered.rust_name = std::move(rust_name);
     lowered.ty = std::move(*ty);
     lowered.optionality = shape->optionality;
-    lowered.docs = syntax::doc_string(field.attrs);
+    lowered.docs = read.docs;
     lowered.spans = model::DeclSpans{span_of(file, *field.name), span_of(file, field), std::nullopt};
     out.push_back(std::move(lowered));
   }

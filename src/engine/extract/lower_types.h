@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/extract/decl_syntax.h"
 #include "engine/extract/modules.h"
 #include "engine/extract/resolve.h"
 #include "model/diag.h"
@@ -36,6 +37,8 @@ struct FoundItem {
   const rustsyn::Item* item;
   const std::string* file;
   std::optional<ApiKind> api;
+  /// The item's syntax when it has an API derive, else null.
+  const DeclSyntax* syntax;
 };
 
 /// A declaration waiting in the queue.
@@ -81,17 +84,19 @@ class Lowering {
   /// once: a declaration already present (even provisionally) is skipped.
   void lower_named_decl(const ModulePath& module, const std::string& name);
 
-  /// The named fields of a struct or struct variant; fields that break a rule
-  /// are reported and left out. `owner_path` is the owner's Rust path joined
+  /// The named fields of a struct or struct variant, with their syntax
+  /// (parallel to `fields.list`); fields that break a rule are reported and
+  /// left out. `owner_path` is the owner's Rust path joined
   /// with "::", `owner` the struct's or variant's name.
   std::vector<model::Field> lower_fields(const ModulePath& module, const std::string& file,
-                                         const rustsyn::Fields& fields, std::optional<syntax::RenameRule> rule,
-                                         const std::string& owner_path, const std::string& owner);
+                                         const rustsyn::Fields& fields, const FieldsSyntax& read,
+                                         std::optional<syntax::RenameRule> rule, const std::string& owner_path,
+                                         const std::string& owner);
 
   /// One variant of an Api or ApiError enum (`label`); nothing when it breaks
   /// a rule (reported).
   std::optional<model::EnumVariant> lower_enum_variant(const ModulePath& module, const std::string& file,
-                                                       const rustsyn::Variant& variant,
+                                                       const VariantSyntax& read,
                                                        std::optional<syntax::RenameRule> name_rule,
                                                        std::optional<syntax::RenameRule> field_rule,
                                                        const std::string& enum_path, std::string_view label);
