@@ -72,16 +72,4 @@ void preparse_package(const engine::Workspace& workspace, std::string_view cargo
   for (Job& job : jobs) parsed.insert(job.path, std::move(job.prepared));
 }
 
-ParsedRelease::~ParsedRelease() {
-  if (worker_.joinable()) worker_.join();
-}
-
-void ParsedRelease::start(engine::extract::ParsedFiles& parsed, bool share) {
-  if (worker_.joinable()) worker_.join();
-  engine::extract::ParsedFiles mine = share ? parsed.split() : engine::extract::ParsedFiles();
-  worker_ = std::thread([files = std::move(parsed)]() mutable { files = engine::extract::ParsedFiles(); });
-  parsed = engine::extract::ParsedFiles();
-  mine = engine::extract::ParsedFiles();
-}
-
 }  // namespace vantrel::cli

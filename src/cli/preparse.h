@@ -7,7 +7,6 @@
 #pragma once
 
 #include <string_view>
-#include <thread>
 
 #include "engine/extract/modules.h"
 #include "engine/workspace.h"
@@ -22,25 +21,5 @@ namespace vantrel::cli {
 /// reads and reports them itself.
 void preparse_package(const engine::Workspace& workspace, std::string_view cargo_package,
                       const model::FileProvider& provider, engine::extract::ParsedFiles& parsed);
-
-/// Frees parsed files off the calling thread. A run keeps every tree until
-/// its last extraction, and freeing them node by node is a visible share of a
-/// short run, so they are freed on a worker while the run goes on. The
-/// destructor waits for the worker.
-class ParsedRelease {
- public:
-  ParsedRelease() = default;
-  ~ParsedRelease();
-  ParsedRelease(const ParsedRelease&) = delete;
-  ParsedRelease& operator=(const ParsedRelease&) = delete;
-
-  /// Takes `parsed` (leaving it empty) and starts freeing it. When `share` is
-  /// set, the calling thread frees half of it itself before returning, for a
-  /// caller with nothing else to do meanwhile.
-  void start(engine::extract::ParsedFiles& parsed, bool share);
-
- private:
-  std::thread worker_;
-};
 
 }  // namespace vantrel::cli

@@ -15,20 +15,16 @@
 namespace vantrel::cli {
 
 base::Result<bool, std::string> run_check(const std::filesystem::path& root, bool unused, std::ostream& out,
-                                          std::ostream& err) {
+                                          std::ostream& err, engine::extract::ParsedFiles& parsed) {
   auto loaded = load_workspace(root, err);
   if (!loaded) return base::err(std::move(loaded).error());
   const engine::Config& config = loaded->config;
   bool failed = loaded->had_errors;
   model::DiskFileProvider disk;
-  engine::extract::ParsedFiles parsed;
-  ParsedRelease release;
-  for (size_t i = 0; i < config.packages.size(); ++i) {
-    const engine::PackageConfig& package = config.packages[i];
+  for (const engine::PackageConfig& package : config.packages) {
     preparse_package(loaded->workspace, package.cargo, disk, parsed);
     auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed);
     if (!extraction) return base::err(extraction.error().display());
-    if (i + 1 == config.packages.size()) release.start(parsed, /*share=*/!unused);
     failed = report(root, extraction->diagnostics, err) || failed;
     if (unused && config.unused_endpoints != engine::LintLevel::Off) {
       auto lint = unused_endpoint_lint(root, config, extraction->contract, disk);

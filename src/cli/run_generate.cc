@@ -28,21 +28,17 @@ bool any_error(const std::vector<model::Diagnostic>& diagnostics) {
 }  // namespace
 
 base::Result<bool, std::string> run_generate(const std::filesystem::path& root, bool contract_json,
-                                             std::ostream& out, std::ostream& err) {
+                                             std::ostream& out, std::ostream& err,
+                                             engine::extract::ParsedFiles& parsed) {
   auto loaded = load_workspace(root, err);
   if (!loaded) return base::err(std::move(loaded).error());
   const engine::Config& config = loaded->config;
   bool had_errors = loaded->had_errors;
   model::DiskFileProvider disk;
-  engine::extract::ParsedFiles parsed;
-  ParsedRelease release;
-  for (size_t i = 0; i < config.packages.size(); ++i) {
-    const engine::PackageConfig& package = config.packages[i];
+  for (const engine::PackageConfig& package : config.packages) {
     preparse_package(loaded->workspace, package.cargo, disk, parsed);
     auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed);
     if (!extraction) return base::err(extraction.error().display());
-    // Generation and writing need no syntax tree.
-    if (i + 1 == config.packages.size()) release.start(parsed, /*share=*/false);
     had_errors = report(root, extraction->diagnostics, err) || had_errors;
     if (extraction->has_errors()) {
       err << "skipping generation for `" << package.ts << "` due to errors\n";
