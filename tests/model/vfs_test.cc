@@ -3,6 +3,7 @@
 #include "model/vfs.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -66,6 +67,17 @@ TEST(DiskFileProviderTest, ReadsValidUtf8AndRefusesEverythingElse) {
   EXPECT_FALSE(disk.exists(dir.path()));
   EXPECT_EQ(disk.read(dir.path() / "missing.rs"), nullptr);
   EXPECT_FALSE(disk.exists(dir.path() / "missing.rs"));
+
+  // A FIFO is not a file to read, and reading must not wait for a writer.
+  fs::path fifo = dir.path() / "pipe.rs";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(disk.read(fifo), nullptr);
+
+  // Larger than any single read.
+  std::string big(300000, 'x');
+  big += "\u00e9";
+  ASSERT_TRUE(disk.read(dir.write("big.rs", big)));
+  EXPECT_EQ(*disk.read(dir.path() / "big.rs"), big);
 }
 
 TEST(DiskFileProviderTest, FollowsSymbolicLinks) {
