@@ -52,21 +52,13 @@ bool is_param_type(const model::TypeExpr& ty) {
   return external && *external != model::ExternalType::JsonValue;
 }
 
-/// The handler attribute: the first whose path ends in `api`.
-const rustsyn::Attribute* api_attribute(const rustsyn::Item& item) {
-  for (const rustsyn::Attribute& attr : item.attrs()) {
-    if (!attr.is_doc_comment() && attr.path().last() == "api") return &attr;
-  }
-  return nullptr;
-}
-
 /// Lowers the handlers of one module.
 class EndpointLowerer {
  public:
   EndpointLowerer(Lowering& lowering, const ModulePath& module, const std::string& file)
       : lowering_(lowering), module_(module), file_(file) {}
 
-  std::optional<model::Endpoint> lower(const rustsyn::Item& item, const rustsyn::Attribute& attr_node);
+  std::optional<model::Endpoint> lower(const rustsyn::Item& item, const EndpointSyntax& syntax);
 
  private:
   void lower_path_param(const syntax::EndpointParam& param, const std::string& rust_path,
@@ -82,14 +74,14 @@ class EndpointLowerer {
   const std::string& file_;
 };
 
-std::optional<model::Endpoint> EndpointLowerer::lower(const rustsyn::Item& item, const rustsyn::Attribute& attr_node) {
-  auto attr = syntax::ApiAttr::from_attribute(attr_node);
+std::optional<model::Endpoint> EndpointLowerer::lower(const rustsyn::Item& item, const EndpointSyntax& read) {
+  const auto& attr = read.attr;
   if (!attr.ok()) {
     lowering_.push_syn_error(file_, attr.error());
     return std::nullopt;
   }
   rustsyn::FnItem fn(item.node());
-  auto signature = syntax::analyze_endpoint(*attr, fn);
+  const auto& signature = *read.signature;
   if (!signature.ok()) {
     lowering_.push_syn_error(file_, signature.error());
     return std::nullopt;
@@ -133,7 +125,8 @@ std::optional<model::Endpoint> EndpointLowerer::lower(const rustsyn::Item& item,
   endpoint.route = attr->path;
   endpoint.method = http_method_of(attr->method);
   endpoint.docs = syntax::doc_string(item.attrs());
-  endpoint.spans = model::DeclSpans{span_of(file_, name), span_of(file_, item), span_of(file_, attr_node)};
+  endpoint.spans = model::DeclSpans{span_of(file_, name), span_of(file_, item),
+                                    span_of(file_, item.attrs()[read.attr_index])};
   endpoint.allow_unused = attr->allow_unused;
   return endpoint;
 }
@@ -292,11 +285,10 @@ std::vector<model::Endpoint> lower_endpoints(Lowering& lowering) {
   std::vector<model::Endpoint> endpoints;
   for (const auto& [module, data] : lowering.modules().modules()) {
     EndpointLowerer lowerer(lowering, module, data.file);
-    for (const rustsyn::Item& item : data.items) {
-      if (item.kind() != rustsyn::ItemKind::Fn) continue;
-      const rustsyn::Attribute* attr = api_attribute(item);
-      if (!attr) continue;
-      if (std::optional<model::Endpoint> endpoint = lowerer.lower(item, *attr)) {
+    for (size_t i = 0; i < data.items.size(); ++i) {
+      const ItemSyntax* read = data.syntax[i].get();
+      if (!read || !read->endpoint) continue;
+      if (std::optional<model::Endpoint> endpoint = lowerer.lower(data.items[i], *read->endpoint)) {
         endpoints.push_back(std::move(*endpoint));
       }
     }

@@ -135,8 +135,9 @@ std::optional<FoundItem> Lowering::find_item(const ModulePath& module, std::stri
   if (!data) return std::nullopt;
   auto it = data->named.find(name);
   if (it == data->named.end()) return std::nullopt;
+  const ItemSyntax* syntax = data->syntax[it->second].get();
   return FoundItem{&data->items[it->second], &data->file, data->api_kinds[it->second],
-                   data->decl_syntax[it->second].get()};
+                   syntax && syntax->decl ? &*syntax->decl : nullptr};
 }
 
 std::optional<TypeExpr> Lowering::lower_type(const ModulePath& module, const std::string& file,

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/extract/decl_syntax.h"
+#include "engine/extract/item_syntax.h"
 #include "engine/extract/modules.h"
 #include "engine/extract/resolve.h"
 #include "model/diag.h"

@@ -248,15 +248,14 @@ std::optional<ApiKind> api_item_kind(const rustsyn::Item& item) {
 void index_items(ModuleData& module) {
   module.named.clear();
   module.api_kinds.clear();
-  module.decl_syntax.clear();
+  module.syntax.clear();
   module.api_kinds.reserve(module.items.size());
-  module.decl_syntax.reserve(module.items.size());
+  module.syntax.reserve(module.items.size());
   for (size_t i = 0; i < module.items.size(); ++i) {
     const rustsyn::Item& item = module.items[i];
     std::optional<ApiKind> kind = api_item_kind(item);
     module.api_kinds.push_back(kind);
-    module.decl_syntax.push_back(
-        kind ? std::make_shared<const DeclSyntax>(read_decl_syntax(item, *kind == ApiKind::ApiError)) : nullptr);
+    module.syntax.push_back(read_item_syntax(item, kind.has_value(), kind == ApiKind::ApiError));
     if (!is_named_kind(item.kind())) continue;
     // emplace keeps the first item of a name, which is the one lookups find.
     if (std::optional<rustsyn::Ident> ident = item.ident()) module.named.emplace(ident->text, i);

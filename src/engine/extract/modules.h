@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/extract/decl_syntax.h"
+#include "engine/extract/item_syntax.h"
 #include "engine/workspace.h"
 #include "model/diag.h"
 #include "model/span.h"
@@ -71,12 +71,12 @@ struct ModuleData {
   std::unordered_map<std::string_view, size_t> named;
   /// `api_item_kind` of each item, parallel to `items`.
   std::vector<std::optional<ApiKind>> api_kinds;
-  /// The syntax of each item with an API derive (null for the others),
-  /// parallel to `items`; shared, since maps copy prepared modules.
-  std::vector<std::shared_ptr<const DeclSyntax>> decl_syntax;
+  /// What lowering reads of each item (null for items it ignores), parallel
+  /// to `items`; shared, since maps copy prepared modules.
+  std::vector<std::shared_ptr<const ItemSyntax>> syntax;
 };
 
-/// Rebuilds `named`, `api_kinds` and `decl_syntax` from `module.items`.
+/// Rebuilds `named`, `api_kinds` and `syntax` from `module.items`.
 void index_items(ModuleData& module);
 
 /// Whether lookups by name find items of this kind: the kinds that carry API

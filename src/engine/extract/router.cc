@@ -23,14 +23,6 @@ constexpr size_t kMaxRouterVisits = 10000;
 
 using RouterKey = std::pair<ModulePath, std::string>;
 
-/// Whether one of the attributes has a path ending in `name`.
-bool has_attribute(const rustsyn::Item& item, std::string_view name) {
-  for (const rustsyn::Attribute& attr : item.attrs()) {
-    if (!attr.is_doc_comment() && attr.path().last() == name) return true;
-  }
-  return false;
-}
-
 /// The value of a string literal expression, or nothing.
 std::optional<std::string> string_literal_value(const rustsyn::Node& expr) {
   if (!expr.is("string_literal") && !expr.is("raw_string_literal")) return std::nullopt;
@@ -219,12 +211,12 @@ std::string join_prefix(std::string_view prefix, std::string_view route) {
 std::vector<RouterFn> analyze_routers(Lowering& lowering) {
   std::vector<RouterFn> routers;
   for (const auto& [module, data] : lowering.modules().modules()) {
-    for (const rustsyn::Item& item : data.items) {
-      if (item.kind() != rustsyn::ItemKind::Fn || !has_attribute(item, "api_router")) continue;
-      rustsyn::FnItem fn(item.node());
+    for (size_t i = 0; i < data.items.size(); ++i) {
+      const ItemSyntax* read = data.syntax[i].get();
+      if (!read || !read->router) continue;
+      rustsyn::FnItem fn(data.items[i].node());
       RouterVisitor visitor(lowering, module, data.file);
-      rustsyn::Node body = fn.body();
-      if (body) rustsyn::walk_method_calls(body, [&](const rustsyn::MethodCall& call) { visitor.visit(call); });
+      for (const rustsyn::MethodCall& call : read->router->calls) visitor.visit(call);
       routers.push_back(RouterFn{module, std::string(fn.name().text), std::move(visitor.endpoints),
                                  std::move(visitor.mounts)});
     }

@@ -1,6 +1,6 @@
-// Reads every piece of a declaration's syntax that lowering consults, in one
-// pass over the item.
-#include "engine/extract/decl_syntax.h"
+// Reads every piece of an item's syntax that lowering consults, in one pass
+// over the item.
+#include "engine/extract/item_syntax.h"
 
 #include <utility>
 
@@ -49,6 +49,48 @@ DeclSyntax read_decl_syntax(const rustsyn::Item& item, bool api_error) {
         VariantSyntax{std::move(variant), std::move(serde), std::move(fields), std::move(docs), std::move(status)});
   }
   return decl;
+}
+
+namespace {
+
+/// The position of the handler attribute: the first whose path ends in `api`.
+std::optional<size_t> api_attribute_index(const rustsyn::Item& item) {
+  const std::vector<rustsyn::Attribute>& attrs = item.attrs();
+  for (size_t i = 0; i < attrs.size(); ++i) {
+    if (!attrs[i].is_doc_comment() && attrs[i].path().last() == "api") return i;
+  }
+  return std::nullopt;
+}
+
+bool has_attribute(const rustsyn::Item& item, std::string_view name) {
+  for (const rustsyn::Attribute& attr : item.attrs()) {
+    if (!attr.is_doc_comment() && attr.path().last() == name) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::shared_ptr<const ItemSyntax> read_item_syntax(const rustsyn::Item& item, bool api_derive, bool api_error) {
+  if (!api_derive && item.kind() != rustsyn::ItemKind::Fn) return nullptr;
+  auto read = std::make_shared<ItemSyntax>();
+  if (api_derive) read->decl = read_decl_syntax(item, api_error);
+  if (item.kind() == rustsyn::ItemKind::Fn) {
+    if (std::optional<size_t> index = api_attribute_index(item)) {
+      EndpointSyntax endpoint{*index, syntax::ApiAttr::from_attribute(item.attrs()[*index]), std::nullopt};
+      if (endpoint.attr.ok()) endpoint.signature = syntax::analyze_endpoint(*endpoint.attr, rustsyn::FnItem(item.node()));
+      read->endpoint = std::move(endpoint);
+    }
+    if (has_attribute(item, "api_router")) {
+      RouterSyntax router;
+      if (rustsyn::Node body = rustsyn::FnItem(item.node()).body()) {
+        rustsyn::walk_method_calls(body, [&](const rustsyn::MethodCall& call) { router.calls.push_back(call); });
+      }
+      read->router = std::move(router);
+    }
+  }
+  if (!read->decl && !read->endpoint && !read->router) return nullptr;
+  return read;
 }
 
 }  // namespace vantrel::engine::extract
