@@ -5,6 +5,7 @@
 #include "engine/extract/extract.h"
 
 #include <algorithm>
+#include <numeric>
 #include <unordered_set>
 #include <utility>
 
@@ -57,6 +58,19 @@ void collect_endpoint(const model::Endpoint& endpoint, std::vector<SymbolId>& ou
   for (const model::ErrorRef& error : endpoint.errors) out.push_back(error.id);
 }
 
+/// A stable sort that moves each record once: contract records are large, and
+/// sorting them in place moved every one through each merge pass.
+template <class T, class Less>
+void stable_sort_records(std::vector<T>& records, Less less) {
+  std::vector<size_t> order(records.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return less(records[a], records[b]); });
+  std::vector<T> sorted;
+  sorted.reserve(records.size());
+  for (size_t index : order) sorted.push_back(std::move(records[index]));
+  records = std::move(sorted);
+}
+
 template <class Decl>
 std::vector<Decl> kept_sorted(std::map<SymbolId, Decl>& all, const std::set<SymbolId>& seen) {
   std::vector<Decl> kept;
@@ -64,7 +78,7 @@ std::vector<Decl> kept_sorted(std::map<SymbolId, Decl>& all, const std::set<Symb
     if (seen.count(id) != 0) kept.push_back(std::move(decl));
   }
   // The map iterates by id, so a stable sort by name leaves ties in id order.
-  std::stable_sort(kept.begin(), kept.end(), [](const Decl& a, const Decl& b) { return a.ts_name < b.ts_name; });
+  stable_sort_records(kept, [](const Decl& a, const Decl& b) { return a.ts_name < b.ts_name; });
   return kept;
 }
 
@@ -201,7 +215,7 @@ base::Result<Extraction, Diagnostic> extract(const Workspace& workspace, std::st
   std::vector<RouterFn> routers = analyze_routers(lowering);
   apply_mounts(routers, endpoints, lowering.diagnostics);
 
-  std::stable_sort(endpoints.begin(), endpoints.end(), [](const model::Endpoint& a, const model::Endpoint& b) {
+  stable_sort_records(endpoints, [](const model::Endpoint& a, const model::Endpoint& b) {
     return std::tie(a.ts_module, a.ts_name) < std::tie(b.ts_module, b.ts_name);
   });
   std::set<SymbolId> seen = reachable_ids(endpoints, lowering.types, lowering.errors);

@@ -326,9 +326,20 @@ ParsedFiles ParsedFiles::split() {
   return half;
 }
 
+size_t ModuleMap::PathHash::operator()(const ModulePath& path) const noexcept {
+  size_t hash = path.size();
+  for (const std::string& segment : path) hash = hash * 1000003u ^ std::hash<std::string>{}(segment);
+  return hash;
+}
+
+void ModuleMap::store(ModulePath path, ModuleData data) {
+  auto [it, inserted] = modules_.insert_or_assign(path, std::move(data));
+  if (inserted) by_path_.emplace(std::move(path), &it->second);
+}
+
 const ModuleData* ModuleMap::find(const ModulePath& path) const {
-  auto it = modules_.find(path);
-  return it == modules_.end() ? nullptr : &it->second;
+  auto it = by_path_.find(path);
+  return it == by_path_.end() ? nullptr : it->second;
 }
 
 void ModuleMap::walk_package(const fs::path& workspace_root, const Package& package,
@@ -406,7 +417,7 @@ void ModuleMap::add_module(const fs::path& workspace_root, const fs::path& file,
           "missing-module-file", "file for module `" + decl.name + "` not found (from " + display + ")"));
     }
   }
-  modules_[module_path] = std::move(data);
+  store(module_path, std::move(data));
 }
 
 }  // namespace vantrel::engine::extract

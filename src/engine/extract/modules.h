@@ -184,11 +184,23 @@ class ModuleMap {
   /// Indexes the items of `data` first.
   void insert(ModulePath path, ModuleData data) {
     index_items(data);
-    modules_[std::move(path)] = std::move(data);
+    store(std::move(path), std::move(data));
   }
 
  private:
+  /// Hashes every segment: lookups by path happen for every name resolved,
+  /// and comparing paths segment by segment down a tree showed in profiles.
+  struct PathHash {
+    size_t operator()(const ModulePath& path) const noexcept;
+  };
+
+  /// Inserts or replaces one module and keeps `by_path_` in step.
+  void store(ModulePath path, ModuleData data);
+
   std::map<ModulePath, ModuleData> modules_;
+  /// The same modules by hashed path; map nodes never move, so the pointers
+  /// stay valid.
+  std::unordered_map<ModulePath, const ModuleData*, PathHash> by_path_;
   /// Files prepared ahead of the walk, or null.
   const ParsedFiles* parsed_ = nullptr;
   /// Normalised paths of the files on the current walking chain.
