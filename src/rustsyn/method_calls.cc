@@ -35,28 +35,35 @@ std::optional<MethodCall> as_method_call(const Node& call) {
 void walk_method_calls(const Node& root, const std::function<void(const MethodCall&)>& visit) {
   if (root.is_null()) return;
   const auto& file = root.file();
-  TSTreeCursor cursor = ts_tree_cursor_new(root.raw());
-  auto leave = [&](TSNode node) {
-    if (std::string_view(ts_node_type(node)) != "call_expression") return;
-    if (auto mc = as_method_call(Node(file, node))) visit(*mc);
+  const std::vector<FlatNode>& nodes = file->nodes();
+  auto leave = [&](uint32_t index) {
+    if (rust_symbol_name(nodes[index].symbol) != "call_expression") return;
+    if (auto mc = as_method_call(Node(file, index))) visit(*mc);
   };
-  for (;;) {
-    TSNode current = ts_tree_cursor_current_node(&cursor);
-    std::string_view kind = ts_node_type(current);
+  // Document order over the subtree; a node is left once the walk has
+  // passed its last descendant, which gives post-order.
+  std::vector<uint32_t> open;
+  const uint32_t end = root.flat().subtree_end;
+  for (uint32_t i = root.index(); i < end;) {
+    while (!open.empty() && nodes[open.back()].subtree_end <= i) {
+      leave(open.back());
+      open.pop_back();
+    }
+    std::string_view kind = rust_symbol_name(nodes[i].symbol);
     // Token trees (macro bodies) and comments hold no expressions.
     bool opaque = kind == "token_tree" || kind == "line_comment" || kind == "block_comment";
-    if (!opaque && ts_tree_cursor_goto_first_child(&cursor)) continue;
-    // `current` has no children left to visit: leave it, then climb while
-    // there is no next sibling, leaving each parent on the way up.
-    leave(current);
-    bool moved = false;
-    while (!(moved = ts_tree_cursor_goto_next_sibling(&cursor))) {
-      if (!ts_tree_cursor_goto_parent(&cursor)) break;
-      leave(ts_tree_cursor_current_node(&cursor));
+    if (opaque || nodes[i].child_count == 0) {
+      leave(i);
+      i = nodes[i].subtree_end;
+    } else {
+      open.push_back(i);
+      ++i;
     }
-    if (!moved) break;
   }
-  ts_tree_cursor_delete(&cursor);
+  while (!open.empty()) {
+    leave(open.back());
+    open.pop_back();
+  }
 }
 
 }  // namespace vantrel::rustsyn

@@ -1,6 +1,8 @@
-// Parsing a Rust file with tree-sitter-rust and the generic node accessors.
-// Error detection walks down the tree along the first child that carries an
-// error, so it is linear in depth times width and never recursive.
+// Parsing a Rust file with tree-sitter-rust, flattening its tree, and the
+// generic node accessors over the flat array. Error detection walks down
+// tree-sitter's tree along the first child that carries an error, so it is
+// linear in depth times width and never recursive; flattening is one cursor
+// walk with an explicit stack.
 #include "rustsyn/source_file.h"
 
 #include <cstring>
@@ -124,70 +126,156 @@ std::optional<SynError> first_syntax_error(TSNode root, std::string_view text) {
   }
 }
 
+namespace {
+
+/// Copies the tree below `root` into `nodes` in document order with one
+/// cursor walk. `path` holds the open ancestors and, for each, the last child
+/// added so far, to link siblings.
+std::vector<FlatNode> flatten(TSNode root, size_t text_size) {
+  std::vector<FlatNode> nodes;
+  // Rust source runs to about one visible node per five or six bytes;
+  // reserving for one per four saves the copies of a growing array.
+  nodes.reserve(text_size / 4 + 16);
+  struct Open {
+    uint32_t index;
+    uint32_t last_child;
+  };
+  std::vector<Open> path;
+  TSTreeCursor cursor = ts_tree_cursor_new(root);
+  auto append = [&](uint32_t parent) {
+    TSNode node = ts_tree_cursor_current_node(&cursor);
+    FlatNode flat;
+    flat.start = ts_node_start_byte(node);
+    flat.end = ts_node_end_byte(node);
+    flat.parent = parent;
+    flat.symbol = ts_node_symbol(node);
+    flat.field = ts_tree_cursor_current_field_id(&cursor);
+    flat.named = ts_node_is_named(node);
+    flat.missing = ts_node_is_missing(node);
+    auto index = static_cast<uint32_t>(nodes.size());
+    nodes.push_back(flat);
+    if (!path.empty()) {
+      Open& open = path.back();
+      ++nodes[open.index].child_count;
+      if (open.last_child != kNoNode) nodes[open.last_child].next_sibling = index;
+      open.last_child = index;
+    }
+    return index;
+  };
+  uint32_t current = append(kNoNode);
+  for (bool done = false; !done;) {
+    if (ts_tree_cursor_goto_first_child(&cursor)) {
+      path.push_back(Open{current, kNoNode});
+      current = append(current);
+      continue;
+    }
+    // `current` has no children: close it, then climb, closing each
+    // ancestor, until one has a next sibling.
+    for (;;) {
+      nodes[current].subtree_end = static_cast<uint32_t>(nodes.size());
+      if (path.empty()) {
+        done = true;
+        break;
+      }
+      if (ts_tree_cursor_goto_next_sibling(&cursor)) {
+        current = append(path.back().index);
+        break;
+      }
+      ts_tree_cursor_goto_parent(&cursor);
+      current = path.back().index;
+      path.pop_back();
+    }
+  }
+  ts_tree_cursor_delete(&cursor);
+  return nodes;
+}
+
+}  // namespace
+
+std::string_view rust_symbol_name(TSSymbol symbol) {
+  // tree-sitter hands out names as C strings; measuring one on every kind
+  // comparison showed in profiles, so the names are measured once.
+  static const std::vector<std::string_view> kNames = [] {
+    const TSLanguage* language = grammars::rust();
+    uint32_t count = ts_language_symbol_count(language);
+    std::vector<std::string_view> names(count);
+    for (uint32_t symbol = 0; symbol < count; ++symbol) {
+      const char* name = ts_language_symbol_name(language, static_cast<TSSymbol>(symbol));
+      if (name) names[symbol] = name;
+    }
+    return names;
+  }();
+  return symbol < kNames.size() ? kNames[symbol] : std::string_view();
+}
+
 // --- Node -------------------------------------------------------------------
 
-Node::Node(std::shared_ptr<const SourceFile> file, TSNode raw) : file_(std::move(file)), raw_(raw) {}
+const FlatNode& Node::flat() const { return file_->nodes()[index_]; }
 
-std::string_view Node::kind() const { return is_null() ? std::string_view() : ts_node_type(raw_); }
-bool Node::is_named() const { return !is_null() && ts_node_is_named(raw_); }
-bool Node::is_missing() const { return !is_null() && ts_node_is_missing(raw_); }
+std::string_view Node::kind() const { return is_null() ? std::string_view() : rust_symbol_name(flat().symbol); }
+bool Node::is_named() const { return !is_null() && flat().named; }
+bool Node::is_missing() const { return !is_null() && flat().missing; }
 
 Range Node::range() const {
   if (is_null()) return {};
-  return Range{ts_node_start_byte(raw_), ts_node_end_byte(raw_)};
+  return Range{flat().start, flat().end};
 }
 
 std::string_view Node::text() const {
   if (is_null()) return {};
-  Range r = range();
-  return file_->text().substr(r.start, r.end - r.start);
-}
-
-Node Node::field(std::string_view name) const {
-  if (is_null()) return {};
-  TSFieldId id = rust_field_id(name);
-  if (id == 0) return {};
-  TSNode child = ts_node_child_by_field_id(raw_, id);
-  if (ts_node_is_null(child)) return {};
-  return Node(file_, child);
-}
-
-uint32_t Node::child_count() const { return is_null() ? 0 : ts_node_child_count(raw_); }
-
-Node Node::child(uint32_t index) const {
-  if (index >= child_count()) return {};
-  return Node(file_, ts_node_child(raw_, index));
+  const FlatNode& node = flat();
+  return file_->text().substr(node.start, node.end - node.start);
 }
 
 namespace {
 
-/// Calls `visit(child)` for each direct child of `node` until it returns
-/// false. A tree cursor makes this linear; ts_node_child(i) is not O(1).
+/// Calls `visit(index)` for each direct child of node `index` until it
+/// returns false.
 template <class Visit>
-void for_each_child(TSNode node, Visit&& visit) {
-  if (ts_node_child_count(node) == 0) return;
-  TSTreeCursor cursor = ts_tree_cursor_new(node);
-  if (ts_tree_cursor_goto_first_child(&cursor)) {
-    do {
-      if (!visit(ts_tree_cursor_current_node(&cursor))) break;
-    } while (ts_tree_cursor_goto_next_sibling(&cursor));
+void for_each_child(const std::vector<FlatNode>& nodes, uint32_t index, Visit&& visit) {
+  if (nodes[index].child_count == 0) return;
+  for (uint32_t child = index + 1; child != kNoNode; child = nodes[child].next_sibling) {
+    if (!visit(child)) break;
   }
-  ts_tree_cursor_delete(&cursor);
 }
 
-bool is_named_non_comment(TSNode child) {
-  if (!ts_node_is_named(child)) return false;
-  std::string_view kind = ts_node_type(child);
+bool is_named_non_comment(const FlatNode& node) {
+  if (!node.named) return false;
+  std::string_view kind = rust_symbol_name(node.symbol);
   return kind != "line_comment" && kind != "block_comment";
 }
 
 }  // namespace
 
+Node Node::field(std::string_view name) const {
+  if (is_null()) return {};
+  TSFieldId id = rust_field_id(name);
+  if (id == 0) return {};
+  const std::vector<FlatNode>& nodes = file_->nodes();
+  uint32_t found = kNoNode;
+  for_each_child(nodes, index_, [&](uint32_t child) {
+    if (nodes[child].field != id) return true;
+    found = child;
+    return false;
+  });
+  return found == kNoNode ? Node() : Node(file_, found);
+}
+
+uint32_t Node::child_count() const { return is_null() ? 0 : flat().child_count; }
+
+Node Node::child(uint32_t index) const {
+  if (index >= child_count()) return {};
+  const std::vector<FlatNode>& nodes = file_->nodes();
+  uint32_t child = index_ + 1;
+  for (uint32_t i = 0; i < index; ++i) child = nodes[child].next_sibling;
+  return Node(file_, child);
+}
+
 std::vector<Node> Node::children() const {
   std::vector<Node> out;
   if (is_null()) return out;
-  out.reserve(ts_node_child_count(raw_));
-  for_each_child(raw_, [&](TSNode child) {
+  out.reserve(child_count());
+  for_each_child(file_->nodes(), index_, [&](uint32_t child) {
     out.emplace_back(file_, child);
     return true;
   });
@@ -197,56 +285,55 @@ std::vector<Node> Node::children() const {
 std::vector<Node> Node::named_children() const {
   std::vector<Node> out;
   if (is_null()) return out;
-  for_each_child(raw_, [&](TSNode child) {
-    if (is_named_non_comment(child)) out.emplace_back(file_, child);
+  const std::vector<FlatNode>& nodes = file_->nodes();
+  for_each_child(nodes, index_, [&](uint32_t child) {
+    if (is_named_non_comment(nodes[child])) out.emplace_back(file_, child);
     return true;
   });
   return out;
 }
 
 Node Node::first_named_child() const {
-  Node found;
-  if (is_null()) return found;
-  for_each_child(raw_, [&](TSNode child) {
-    if (!is_named_non_comment(child)) return true;
-    found = Node(file_, child);
+  if (is_null()) return {};
+  const std::vector<FlatNode>& nodes = file_->nodes();
+  uint32_t found = kNoNode;
+  for_each_child(nodes, index_, [&](uint32_t child) {
+    if (!is_named_non_comment(nodes[child])) return true;
+    found = child;
     return false;
   });
-  return found;
+  return found == kNoNode ? Node() : Node(file_, found);
 }
 
 Node Node::token(std::string_view token_text) const {
-  Node found;
-  if (is_null()) return found;
-  for_each_child(raw_, [&](TSNode child) {
-    if (ts_node_is_named(child) || ts_node_is_missing(child) || ts_node_type(child) != token_text) return true;
-    found = Node(file_, child);
+  if (is_null()) return {};
+  const std::vector<FlatNode>& nodes = file_->nodes();
+  uint32_t found = kNoNode;
+  for_each_child(nodes, index_, [&](uint32_t child) {
+    const FlatNode& node = nodes[child];
+    if (node.named || node.missing || rust_symbol_name(node.symbol) != token_text) return true;
+    found = child;
     return false;
   });
-  return found;
+  return found == kNoNode ? Node() : Node(file_, found);
 }
 
 bool Node::has_token(std::string_view token_text) const { return !token(token_text).is_null(); }
 
 Node Node::parent() const {
   if (is_null()) return {};
-  TSNode p = ts_node_parent(raw_);
-  if (ts_node_is_null(p)) return {};
-  return Node(file_, p);
+  uint32_t parent = flat().parent;
+  return parent == kNoNode ? Node() : Node(file_, parent);
 }
 
 bool Node::operator==(const Node& other) const {
   if (is_null() || other.is_null()) return is_null() == other.is_null();
-  return file_ == other.file_ && ts_node_eq(raw_, other.raw_);
+  return file_ == other.file_ && index_ == other.index_;
 }
 
 // --- SourceFile -------------------------------------------------------------
 
 SourceFile::SourceFile(Private, std::string text) : text_(std::move(text)) {}
-
-SourceFile::~SourceFile() {
-  if (tree_) ts_tree_delete(tree_);
-}
 
 std::shared_ptr<const SourceFile> SourceFile::parse(std::string text) {
   auto file = std::make_shared<SourceFile>(Private{}, std::move(text));
@@ -256,19 +343,22 @@ std::shared_ptr<const SourceFile> SourceFile::parse(std::string text) {
   }
   ParserOwner owner;
   ts_parser_set_language(owner.parser, grammars::rust());
-  file->tree_ = ts_parser_parse_string(owner.parser, nullptr, file->text_.data(),
-                                       static_cast<uint32_t>(file->text_.size()));
-  if (!file->tree_) {
+  TSTree* tree = ts_parser_parse_string(owner.parser, nullptr, file->text_.data(),
+                                        static_cast<uint32_t>(file->text_.size()));
+  if (!tree) {
     file->error_ = SynError{"the parser gave up on this file", Range{}};
     return file;
   }
-  file->error_ = first_syntax_error(ts_tree_root_node(file->tree_), file->text_);
+  TSNode root = ts_tree_root_node(tree);
+  file->error_ = first_syntax_error(root, file->text_);
+  file->nodes_ = flatten(root, file->text_.size());
+  ts_tree_delete(tree);
   return file;
 }
 
 Node SourceFile::root() const {
-  if (!tree_) return {};
-  return Node(shared_from_this(), ts_tree_root_node(tree_));
+  if (nodes_.empty()) return {};
+  return Node(shared_from_this(), 0);
 }
 
 }  // namespace vantrel::rustsyn

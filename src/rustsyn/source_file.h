@@ -1,9 +1,15 @@
 // The parsed Rust source file and the generic syntax node. A SourceFile owns
-// the text and the tree-sitter tree; every Node holds a shared reference to
-// its file, so a node (and every view built on one) keeps the text and tree
-// alive and can be stored without copying text. String views handed out by
-// nodes and views point into the file's text and stay valid while any Node of
-// that file lives.
+// the text and its syntax tree; every Node holds a shared reference to its
+// file, so a node (and every view built on one) keeps the text and tree alive
+// and can be stored without copying text. String views handed out by nodes
+// and views point into the file's text and stay valid while any Node of that
+// file lives.
+//
+// The tree is tree-sitter's, copied right after parsing into a flat array of
+// nodes in document order, and tree-sitter's own tree is freed at once. Every
+// later step walks children, fields and subtrees many times over; in the flat
+// array those are index steps, where tree-sitter's cursors spend hundreds of
+// instructions per step, and the array takes a fraction of the memory.
 #pragma once
 
 #include <cstdint>
@@ -22,15 +28,34 @@ namespace vantrel::rustsyn {
 
 class SourceFile;
 
-/// A node of the syntax tree: a tree-sitter node plus a shared reference to
-/// its file. A default-constructed Node is null; accessors on a null node
-/// return empty values.
+/// No node: the parent of the root, the sibling after the last child.
+inline constexpr uint32_t kNoNode = UINT32_MAX;
+
+/// One node of the flattened tree. Nodes are stored in document order
+/// (pre-order), so a node's descendants are the nodes after it up to
+/// `subtree_end`, and its first child, if it has any, comes right after it.
+struct FlatNode {
+  uint32_t start = 0;  ///< byte range in the text
+  uint32_t end = 0;
+  uint32_t parent = kNoNode;
+  uint32_t next_sibling = kNoNode;
+  uint32_t subtree_end = 0;  ///< one past the last descendant
+  uint32_t child_count = 0;
+  TSSymbol symbol = 0;       ///< the visible kind (an alias where one applies)
+  TSFieldId field = 0;       ///< the field this node fills in its parent, or 0
+  bool named = false;
+  bool missing = false;
+};
+
+/// A node of the syntax tree: a position in its file's flattened tree plus a
+/// shared reference to the file. A default-constructed Node is null;
+/// accessors on a null node return empty values.
 class Node {
  public:
   Node() = default;
-  Node(std::shared_ptr<const SourceFile> file, TSNode raw);
+  Node(std::shared_ptr<const SourceFile> file, uint32_t index) : file_(std::move(file)), index_(index) {}
 
-  bool is_null() const { return !file_ || ts_node_is_null(raw_); }
+  bool is_null() const { return !file_ || index_ == kNoNode; }
   explicit operator bool() const { return !is_null(); }
 
   /// The grammar's kind name ("function_item", "identifier", "," ...).
@@ -65,18 +90,21 @@ class Node {
   Node parent() const;
 
   const std::shared_ptr<const SourceFile>& file() const { return file_; }
-  TSNode raw() const { return raw_; }
+  /// The node's position in its file's flattened tree.
+  uint32_t index() const { return index_; }
+  /// The node's entry in the flattened tree; only for a non-null node.
+  const FlatNode& flat() const;
 
   /// Same file and same tree node.
   bool operator==(const Node& other) const;
 
  private:
   std::shared_ptr<const SourceFile> file_;
-  TSNode raw_{};
+  uint32_t index_ = kNoNode;
 };
 
-/// One Rust source file: its text, its syntax tree and the first syntax error.
-/// Created only through `parse`, always held by shared_ptr.
+/// One Rust source file: its text, its flattened syntax tree and the first
+/// syntax error. Created only through `parse`, always held by shared_ptr.
 class SourceFile : public std::enable_shared_from_this<SourceFile> {
   struct Private {};
 
@@ -86,7 +114,6 @@ class SourceFile : public std::enable_shared_from_this<SourceFile> {
   static std::shared_ptr<const SourceFile> parse(std::string text);
 
   SourceFile(Private, std::string text);
-  ~SourceFile();
   SourceFile(const SourceFile&) = delete;
   SourceFile& operator=(const SourceFile&) = delete;
 
@@ -96,12 +123,17 @@ class SourceFile : public std::enable_shared_from_this<SourceFile> {
   /// The first ERROR or MISSING node in document order, as a message and the
   /// node's byte range; nothing when the file parsed cleanly.
   const std::optional<SynError>& error() const { return error_; }
+  /// The flattened tree in document order; the root is at 0.
+  const std::vector<FlatNode>& nodes() const { return nodes_; }
 
  private:
   std::string text_;
-  TSTree* tree_ = nullptr;
+  std::vector<FlatNode> nodes_;
   std::optional<SynError> error_;
 };
+
+/// The kind name of a Rust grammar symbol.
+std::string_view rust_symbol_name(TSSymbol symbol);
 
 /// The message and range of the first ERROR or MISSING node below `root`,
 /// or nothing when the tree holds none. Iterative, whatever the tree depth.

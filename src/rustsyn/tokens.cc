@@ -195,32 +195,28 @@ std::string print_tokens(const Node& node) {
   std::string out;
   if (node.is_null()) return out;
   std::string_view text = node.file()->text();
-  TSTreeCursor cursor = ts_tree_cursor_new(node.raw());
+  const std::vector<FlatNode>& nodes = node.file()->nodes();
   uint32_t prev_end = 0;
   bool prev_quote = false;  // the last token was a lone `'` of a token tree
-  for (;;) {
-    TSNode current = ts_tree_cursor_current_node(&cursor);
-    std::string_view kind = ts_node_type(current);
+  // Document order over the subtree; comments and atomic tokens are printed
+  // (or dropped) whole, without their insides.
+  for (uint32_t i = node.index(); i < node.flat().subtree_end;) {
+    const FlatNode& current = nodes[i];
+    std::string_view kind = rust_symbol_name(current.symbol);
     bool comment = kind == "line_comment" || kind == "block_comment";
-    bool leaf = ts_node_child_count(current) == 0 || is_atomic_kind(kind);
+    bool leaf = current.child_count == 0 || is_atomic_kind(kind);
     if (!comment && leaf) {
-      uint32_t start = ts_node_start_byte(current), end = ts_node_end_byte(current);
+      uint32_t start = current.start, end = current.end;
       if (end > start) {
         bool glue = prev_quote && start == prev_end;
         if (!out.empty() && !glue) out += ' ';
         out.append(text.substr(start, end - start));
-        prev_quote = !ts_node_is_named(current) && kind == "'";
+        prev_quote = !current.named && kind == "'";
         prev_end = end;
       }
     }
-    if (!comment && !leaf && ts_tree_cursor_goto_first_child(&cursor)) continue;
-    bool moved = false;
-    while (!(moved = ts_tree_cursor_goto_next_sibling(&cursor))) {
-      if (!ts_tree_cursor_goto_parent(&cursor)) break;
-    }
-    if (!moved) break;
+    i = comment || leaf ? current.subtree_end : i + 1;
   }
-  ts_tree_cursor_delete(&cursor);
   return out;
 }
 
