@@ -1,10 +1,13 @@
 // Lists the sources in a fixed (sorted) order, reads them on the calling
-// thread (providers make no promise of thread safety) and splits parsing and
-// preparing between two threads. Each parse owns its own tree-sitter parser, and the
-// trees are only handed over after the threads are joined.
+// thread (providers make no promise of thread safety) and shares parsing and
+// preparing between that thread and one worker. Each parse owns its own
+// tree-sitter parser, and the results are only handed over after the worker
+// is joined; each lands in its job's slot, so the outcome does not depend on
+// which thread did what.
 #include "cli/preparse.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -21,8 +24,6 @@ namespace vantrel::cli {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr size_t kThreads = 2;
 
 /// The `.rs` files below `dir`, normalised and sorted; none when it cannot
 /// be listed.
@@ -44,10 +45,24 @@ struct Job {
   engine::extract::PreparedFile prepared;
 };
 
-/// Parses and prepares jobs `first`, `first + stride`, ... in place.
-void parse_share(std::vector<Job>& jobs, size_t first, size_t stride) {
-  for (size_t i = first; i < jobs.size(); i += stride) {
-    jobs[i].prepared = engine::extract::prepare_file(rustsyn::SourceFile::parse(*jobs[i].text));
+/// The jobs of one call and how far reading and claiming have got. Jobs
+/// below `read` have their text (or none, for an unreadable file); each
+/// thread claims the next unclaimed job, so a thread the system holds back
+/// leaves its share to the other instead of making both wait.
+struct Queue {
+  std::vector<Job> jobs;
+  std::atomic<size_t> read{0};
+  std::atomic<size_t> next{0};
+};
+
+/// Claims, parses and prepares jobs until none is left.
+void parse_claimed(Queue& queue) {
+  for (;;) {
+    size_t i = queue.next.fetch_add(1);
+    if (i >= queue.jobs.size()) return;
+    while (queue.read.load(std::memory_order_acquire) <= i) std::this_thread::yield();
+    Job& job = queue.jobs[i];
+    if (job.text) job.prepared = engine::extract::prepare_file(rustsyn::SourceFile::parse(*job.text));
   }
 }
 
@@ -56,20 +71,33 @@ void parse_share(std::vector<Job>& jobs, size_t first, size_t stride) {
 void preparse_package(const engine::Workspace& workspace, std::string_view cargo_package,
                       const model::FileProvider& provider, engine::extract::ParsedFiles& parsed) {
   std::set<fs::path> seen;
-  std::vector<Job> jobs;
+  Queue queue;
   for (const engine::Package& package : workspace.reachable_packages(cargo_package)) {
     for (fs::path& file : rust_files_below(package.dir / "src")) {
       if (parsed.contains(file) || !seen.insert(file).second) continue;
-      model::SharedText text = provider.read(file);
-      if (text) jobs.push_back(Job{std::move(file), std::move(text), {}});
+      queue.jobs.push_back(Job{std::move(file), nullptr, {}});
     }
   }
-  if (jobs.empty()) return;
-  std::vector<std::thread> workers;
-  for (size_t t = 1; t < kThreads && t < jobs.size(); ++t) workers.emplace_back(parse_share, std::ref(jobs), t, kThreads);
-  parse_share(jobs, 0, kThreads);
-  for (std::thread& worker : workers) worker.join();
-  for (Job& job : jobs) parsed.insert(job.path, std::move(job.prepared));
+  if (queue.jobs.empty()) return;
+  // The worker starts on the first files while this thread still reads the
+  // rest; then this thread parses too.
+  std::thread worker(parse_claimed, std::ref(queue));
+  try {
+    for (size_t i = 0; i < queue.jobs.size(); ++i) {
+      queue.jobs[i].text = provider.read(queue.jobs[i].path);
+      queue.read.store(i + 1, std::memory_order_release);
+    }
+  } catch (...) {
+    // Jobs left unread count as unreadable, so the worker can finish.
+    queue.read.store(queue.jobs.size(), std::memory_order_release);
+    worker.join();
+    throw;
+  }
+  parse_claimed(queue);
+  worker.join();
+  for (Job& job : queue.jobs) {
+    if (job.text) parsed.insert(job.path, std::move(job.prepared));
+  }
 }
 
 }  // namespace vantrel::cli
