@@ -120,6 +120,12 @@ bool is_char_boundary(std::string_view text, size_t offset) {
 size_t utf16_length(std::string_view text) {
   size_t units = 0;
   for (size_t offset = 0; offset < text.size();) {
+    // An ASCII byte is one unit; most text is ASCII, so take it quickly.
+    if (static_cast<unsigned char>(text[offset]) < 0x80) {
+      ++units;
+      ++offset;
+      continue;
+    }
     const DecodedChar decoded = decode_utf8(text, offset);
     units += utf16_units(decoded.code_point);
     offset += decoded.length;

@@ -18,10 +18,13 @@ uint32_t saturate(size_t value) { return value > kMaxOffset ? kMaxOffset : stati
 
 LineIndex::LineIndex(std::string_view text) : len_(saturate(text.size())) {
   line_starts_.push_back(0);
-  for (size_t i = 0; i < text.size(); ++i) {
+  // `find` looks for the line breaks with memchr; every generated file is
+  // indexed once.
+  for (size_t i = text.find('\n'); i != std::string_view::npos; i = text.find('\n', i + 1)) {
     // A line that would start beyond the 32-bit range cannot be named by any
     // offset; recording it saturated would break the strict ordering.
-    if (text[i] == '\n' && i + 1 <= kMaxOffset) line_starts_.push_back(static_cast<uint32_t>(i + 1));
+    if (i + 1 > kMaxOffset) break;
+    line_starts_.push_back(static_cast<uint32_t>(i + 1));
   }
 }
 

@@ -111,6 +111,17 @@ struct Expr {
   }
 };
 
+/// An argument or element list built by moving each expression in. A braced
+/// list would pass through std::initializer_list, whose elements can only be
+/// copied, and each copy is a whole expression tree.
+template <class... Exprs>
+std::vector<Expr> exprs(Exprs&&... items) {
+  std::vector<Expr> out;
+  out.reserve(sizeof...(items));
+  (out.push_back(std::forward<Exprs>(items)), ...);
+  return out;
+}
+
 /// One property of an object literal.
 struct ObjectEntry {
   std::string key;  ///< already a valid property key (see object_key)

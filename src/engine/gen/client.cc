@@ -112,7 +112,7 @@ std::optional<Expr> encode_arrow(Lowering& lowering, const model::Endpoint& endp
       const model::TypeExpr& ty = std::get<model::RequestBody::Json>(request.body->value).ty;
       entries.push_back(ObjectEntry{
           "body", std::nullopt,
-          Expr::call("encodeWithSchema", {Expr::raw("args.body"), lowering.schema_expr_imported(ty, imports)})});
+          Expr::call("encodeWithSchema", exprs(Expr::raw("args.body"), lowering.schema_expr_imported(ty, imports)))});
     }
   }
   if (entries.empty()) return std::nullopt;
@@ -130,8 +130,8 @@ Expr decode_success(Lowering& lowering, const model::SuccessBody& body, Endpoint
     return Expr::raw("() => Effect.succeed(undefined)");
   }
   imports.runtime_values.insert("decodeWithSchema");
-  return Expr::arrow({"input"},
-                     Expr::call("decodeWithSchema", {Expr::raw("input"), lowering.schema_expr_imported(*ty, imports)}));
+  return Expr::arrow({"input"}, Expr::call("decodeWithSchema", exprs(Expr::raw("input"),
+                                                                      lowering.schema_expr_imported(*ty, imports))));
 }
 
 /// The request configuration object handed to the client constructor.
@@ -196,12 +196,12 @@ Constructor constructor(const Lowering& lowering, const model::Endpoint& endpoin
 /// `ApiConfig.use((config) => ctor(config, {...})(args))`, wrapped for
 /// streams as `Stream.unwrap(ApiConfig.use((config) => Effect.succeed(...)))`.
 Expr client_body(const Constructor& ctor, Expr config, bool with_args) {
-  Expr client = Expr::call(ctor.text, {Expr::raw("config"), std::move(config)});
-  Expr call = Expr::call_expr(std::move(client), {Expr::raw(with_args ? "args" : "void 0")});
-  if (!ctor.streams) return Expr::member_call("ApiConfig", "use", {Expr::arrow({"config"}, std::move(call))});
-  Expr effect = Expr::call("Effect.succeed", {std::move(call)});
-  Expr use = Expr::member_call("ApiConfig", "use", {Expr::arrow({"config"}, std::move(effect))});
-  return Expr::call("Stream.unwrap", {std::move(use)});
+  Expr client = Expr::call(ctor.text, exprs(Expr::raw("config"), std::move(config)));
+  Expr call = Expr::call_expr(std::move(client), exprs(Expr::raw(with_args ? "args" : "void 0")));
+  if (!ctor.streams) return Expr::member_call("ApiConfig", "use", exprs(Expr::arrow({"config"}, std::move(call))));
+  Expr effect = Expr::call("Effect.succeed", exprs(std::move(call)));
+  Expr use = Expr::member_call("ApiConfig", "use", exprs(Expr::arrow({"config"}, std::move(effect))));
+  return Expr::call("Stream.unwrap", exprs(std::move(use)));
 }
 
 }  // namespace

@@ -71,12 +71,12 @@ void emit_client(Lowering& lowering) {
   items.push_back(import({"Context", "Layer"}, kCompat));
   items.push_back(Item::blank());
   Expr service = Expr::call_expr(Expr::call("Context.Service<ApiConfig, FetchClientConfig>", {}),
-                                 {Expr::str(ts_package + "/ApiConfig")});
+                                 exprs(Expr::str(ts_package + "/ApiConfig")));
   items.push_back(Item{Item::Class{"ApiConfig", "Configuration service consumed by every generated accessor.",
                                    std::nullopt, std::move(service)}});
   items.push_back(Item::blank());
-  Expr body = Expr::call("Layer.succeed",
-                         {Expr::raw("ApiConfig"), Expr::member_call("ApiConfig", "of", {Expr::raw("config")})});
+  Expr body = Expr::call(
+      "Layer.succeed", exprs(Expr::raw("ApiConfig"), Expr::member_call("ApiConfig", "of", exprs(Expr::raw("config")))));
   items.push_back(Item{Item::Function{"layer",
                                       {{"config", "FetchClientConfig"}},
                                       "Layer.Layer<ApiConfig>",

@@ -110,13 +110,14 @@ Expr Lowering::schema_expr(const model::TypeExpr& ty) {
                           return Expr::raw(named.name);
                         },
                         [&](const model::TypeExpr::Option& option) -> Expr {
-                          return Expr::call("Schema.NullOr", {schema_expr(*option.inner)});
+                          return Expr::call("Schema.NullOr", exprs(schema_expr(*option.inner)));
                         },
                         [&](const model::TypeExpr::List& list) -> Expr {
-                          return Expr::call("Schema.Array", {schema_expr(*list.inner)});
+                          return Expr::call("Schema.Array", exprs(schema_expr(*list.inner)));
                         },
                         [&](const model::TypeExpr::Map& map) -> Expr {
-                          return Expr::call("Schema.Record", {Expr::raw("Schema.String"), schema_expr(*map.value)});
+                          return Expr::call("Schema.Record",
+                                            exprs(Expr::raw("Schema.String"), schema_expr(*map.value)));
                         },
                     },
                     ty.value);
@@ -192,8 +193,8 @@ InterfaceField interface_field(const Lowering& lowering, const model::Field& fie
 
 ObjectEntry object_entry(Lowering& lowering, const model::Field& field) {
   Expr value = lowering.schema_expr(field.ty);
-  if (is_nullable(field.optionality)) value = Expr::call("Schema.NullOr", {std::move(value)});
-  if (is_optional(field.optionality)) value = Expr::call("Schema.optionalKey", {std::move(value)});
+  if (is_nullable(field.optionality)) value = Expr::call("Schema.NullOr", exprs(std::move(value)));
+  if (is_optional(field.optionality)) value = Expr::call("Schema.optionalKey", exprs(std::move(value)));
   return ObjectEntry{object_key(field.wire_name), mark(field.id, MarkKind::FieldKey), std::move(value)};
 }
 
@@ -228,7 +229,8 @@ void Lowering::type_items(const model::TypeDecl& decl, std::vector<Item>& items)
             items.push_back(Item{Item::Interface{decl.ts_name, interface_fields(*this, s.fields), decl.docs,
                                                  mark(decl.id, MarkKind::Type)}});
             items.push_back(Item{Item::Const{decl.ts_name, std::nullopt, mark(decl.id, MarkKind::Type),
-                                             Expr::call("Schema.Struct", {Expr::object(object_entries(*this, s.fields))}),
+                                             Expr::call("Schema.Struct",
+                                                        exprs(Expr::object(object_entries(*this, s.fields)))),
                                              false}});
           },
           [&](const model::TypeShape::Enum& e) {
@@ -249,12 +251,13 @@ void Lowering::type_items(const model::TypeDecl& decl, std::vector<Item>& items)
             for (const auto& variant : e.variants) {
               std::vector<ObjectEntry> entries;
               entries.push_back(ObjectEntry{"_tag", mark(variant.id, MarkKind::EnumVariant),
-                                            Expr::call("Schema.Literal", {Expr::str(variant.wire_name)})});
+                                            Expr::call("Schema.Literal", exprs(Expr::str(variant.wire_name)))});
               for (auto& entry : object_entries(*this, variant.fields)) entries.push_back(std::move(entry));
-              members.push_back(Expr::call("Schema.Struct", {Expr::object(std::move(entries))}));
+              members.push_back(Expr::call("Schema.Struct", exprs(Expr::object(std::move(entries)))));
             }
             items.push_back(Item{Item::Const{decl.ts_name, std::nullopt, mark(decl.id, MarkKind::Type),
-                                             Expr::call("Schema.Union", {Expr::array(std::move(members))}), false}});
+                                             Expr::call("Schema.Union", exprs(Expr::array(std::move(members)))),
+                                             false}});
           },
           [&](const model::TypeShape::Newtype& n) {
             EndpointImports scratch;
@@ -271,9 +274,9 @@ void Lowering::error_items(const model::ErrorDecl& decl, std::vector<Item>& item
   std::vector<std::string> tags;
   for (const auto& variant : decl.variants) {
     items.push_back(Item::blank());
-    Expr factory = Expr::call_expr(Expr::raw("Schema.TaggedErrorClass<" + variant.tag + ">"), {});
+    Expr factory = Expr::call_expr(Expr::raw("Schema.TaggedErrorClass<" + variant.tag + ">"), exprs());
     Expr extends = Expr::call_expr(std::move(factory),
-                                   {Expr::str(variant.tag), Expr::object(object_entries(*this, variant.fields))});
+                                   exprs(Expr::str(variant.tag), Expr::object(object_entries(*this, variant.fields))));
     items.push_back(
         Item{Item::Class{variant.tag, variant.docs, mark(variant.id, MarkKind::ErrorVariant), std::move(extends)}});
     tags.push_back(variant.tag);
@@ -286,7 +289,7 @@ void Lowering::error_items(const model::ErrorDecl& decl, std::vector<Item>& item
   std::vector<Expr> members;
   for (const auto& tag : tags) members.push_back(Expr::raw(tag));
   items.push_back(Item{Item::Const{decl.ts_name, std::nullopt, mark(decl.id, MarkKind::Error),
-                                   Expr::call("Schema.Union", {Expr::array(std::move(members))}), false}});
+                                   Expr::call("Schema.Union", exprs(Expr::array(std::move(members)))), false}});
 
   std::vector<uint16_t> statuses;
   for (const auto& variant : decl.variants) statuses.push_back(variant.status);
