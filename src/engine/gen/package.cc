@@ -179,9 +179,12 @@ std::string tsconfig_json(const std::string& ts_package, const GenOptions& optio
          lines + "\n    }\n  },\n  \"include\": [" + include_list + "]\n}\n";
 }
 
-GenResult lower(const model::Contract& contract, const GenOptions& options) {
+GenResult generate_part(const model::Contract& contract, const GenOptions& options, GenPart part) {
   Lowering lowering(contract);
-  emit_schemas(lowering);
+  if (part == GenPart::Schemas) {
+    emit_schemas(lowering);
+    return GenResult{std::move(lowering.package()), std::move(lowering.diagnostics())};
+  }
   emit_errors(lowering);
   emit_client(lowering);
   auto modules = modules_of(contract);
@@ -195,6 +198,22 @@ GenResult lower(const model::Contract& contract, const GenOptions& options) {
   package.files.push_back(GeneratedFile{"package.json", package_json(contract.package.ts_package)});
   package.files.push_back(GeneratedFile{"tsconfig.json", tsconfig_json(contract.package.ts_package, options)});
   return GenResult{std::move(package), std::move(lowering.diagnostics())};
+}
+
+GenResult merge_parts(GenResult schemas, GenResult rest) {
+  GenResult merged = std::move(schemas);
+  auto append = [](auto& to, auto& from) {
+    to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+  };
+  append(merged.package.files, rest.package.files);
+  append(merged.package.marks, rest.package.marks);
+  append(merged.diagnostics, rest.diagnostics);
+  return merged;
+}
+
+GenResult lower(const model::Contract& contract, const GenOptions& options) {
+  return merge_parts(generate_part(contract, options, GenPart::Schemas),
+                     generate_part(contract, options, GenPart::Rest));
 }
 
 GenResult generate(const model::Contract& contract, const GenOptions& options) { return lower(contract, options); }

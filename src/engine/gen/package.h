@@ -6,6 +6,10 @@
 // Endpoint items come from client lowering: `lower` calls
 // `Lowering::endpoint_items` (defined in engine/gen/client.cc) once per
 // endpoint, module by module.
+//
+// Generation also comes in two parts that share nothing but the contract, so
+// that a caller can run them on two threads: the schemas, and everything
+// else. Merging the parts gives exactly what `generate` gives.
 #pragma once
 
 #include <filesystem>
@@ -41,6 +45,19 @@ GenResult generate(const model::Contract& contract, const GenOptions& options);
 
 /// Builds all files in generation order (what `generate` runs).
 GenResult lower(const model::Contract& contract, const GenOptions& options);
+
+/// The two independent parts of generation.
+enum class GenPart {
+  Schemas,  ///< schemas.ts
+  Rest,     ///< every other file, in generation order
+};
+
+/// Lowers and prints one part. Pure, like `generate`.
+GenResult generate_part(const model::Contract& contract, const GenOptions& options, GenPart part);
+
+/// The whole package from its two parts: files, marks and diagnostics of the
+/// schemas first, then those of the rest.
+GenResult merge_parts(GenResult schemas, GenResult rest);
 
 /// The text of tsconfig.json for a package.
 std::string tsconfig_json(const std::string& ts_package, const GenOptions& options);
