@@ -72,25 +72,26 @@ bool has_attribute(const rustsyn::Item& item, std::string_view name) {
 }  // namespace
 
 std::shared_ptr<const ItemSyntax> read_item_syntax(const rustsyn::Item& item, bool api_derive, bool api_error) {
-  if (!api_derive && item.kind() != rustsyn::ItemKind::Fn) return nullptr;
-  auto read = std::make_shared<ItemSyntax>();
-  if (api_derive) read->decl = read_decl_syntax(item, api_error);
+  ItemSyntax read;
+  if (api_derive) read.decl = read_decl_syntax(item, api_error);
   if (item.kind() == rustsyn::ItemKind::Fn) {
     if (std::optional<size_t> index = api_attribute_index(item)) {
       EndpointSyntax endpoint{*index, syntax::ApiAttr::from_attribute(item.attrs()[*index]), std::nullopt};
-      if (endpoint.attr.ok()) endpoint.signature = syntax::analyze_endpoint(*endpoint.attr, rustsyn::FnItem(item.node()));
-      read->endpoint = std::move(endpoint);
+      if (endpoint.attr.ok()) {
+        endpoint.signature = syntax::analyze_endpoint(*endpoint.attr, rustsyn::FnItem(item.node()));
+      }
+      read.endpoint = std::move(endpoint);
     }
     if (has_attribute(item, "api_router")) {
       RouterSyntax router;
       if (rustsyn::Node body = rustsyn::FnItem(item.node()).body()) {
         rustsyn::walk_method_calls(body, [&](const rustsyn::MethodCall& call) { router.calls.push_back(call); });
       }
-      read->router = std::move(router);
+      read.router = std::move(router);
     }
   }
-  if (!read->decl && !read->endpoint && !read->router) return nullptr;
-  return read;
+  if (!read.decl && !read.endpoint && !read.router) return nullptr;
+  return std::make_shared<const ItemSyntax>(std::move(read));
 }
 
 }  // namespace vantrel::engine::extract

@@ -5,7 +5,6 @@
 // imports are recorded. A bad file costs only its own module.
 #include "engine/extract/modules.h"
 
-#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -301,7 +300,9 @@ PreparedFile prepare_file(std::shared_ptr<const rustsyn::SourceFile> tree) {
   return file;
 }
 
-void ParsedFiles::insert(const fs::path& path, PreparedFile file) { files_[normalize(path).native()] = std::move(file); }
+void ParsedFiles::insert(const fs::path& path, PreparedFile file) {
+  files_[normalize(path).native()] = std::move(file);
+}
 
 bool ParsedFiles::contains(const fs::path& path) const { return files_.count(normalize(path).native()) != 0; }
 
@@ -309,21 +310,6 @@ const PreparedFile* ParsedFiles::find(const fs::path& path, std::string_view tex
   auto it = files_.find(normalize(path).native());
   if (it == files_.end() || !it->second.tree || it->second.tree->text() != text) return nullptr;
   return &it->second;
-}
-
-ParsedFiles ParsedFiles::split() {
-  ParsedFiles half;
-  bool take = false;
-  for (auto it = files_.begin(); it != files_.end(); take = !take) {
-    if (!take) {
-      ++it;
-      continue;
-    }
-    auto next = std::next(it);
-    half.files_.insert(files_.extract(it));
-    it = next;
-  }
-  return half;
 }
 
 size_t ModuleMap::PathHash::operator()(const ModulePath& path) const noexcept {

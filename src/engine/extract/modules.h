@@ -134,9 +134,6 @@ class ParsedFiles {
   /// The entry recorded for `path` if it was parsed from exactly `text`, else null.
   const PreparedFile* find(const std::filesystem::path& path, std::string_view text) const;
   size_t size() const { return files_.size(); }
-  /// Moves every other entry into a new map, so that the two halves can be
-  /// released on different threads.
-  ParsedFiles split();
 
  private:
   /// Keyed by the normalised path's text: comparing strings is much cheaper
