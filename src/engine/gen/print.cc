@@ -4,9 +4,13 @@
 // complete, because a line index needs the whole text.
 #include "engine/gen/print.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <limits>
+#include <optional>
 #include <type_traits>
 
+#include "base/utf8.h"
 #include "model/line_index.h"
 
 namespace vantrel::engine::gen {
@@ -332,13 +336,44 @@ void Printer::item(const Item& it) {
 }
 
 std::vector<Mark> finish_marks(std::string_view file, std::string_view text, const std::vector<PrintedMark>& marks) {
-  model::LineIndex index(text);
+  // The printer records marks as it goes, so their offsets only grow: one
+  // pass over the text, counting lines and UTF-16 units, places them all.
+  // A mark behind the pass (or inside a character) goes through a line index,
+  // which gives the same answer for any offset.
+  std::optional<model::LineIndex> index;
+  uint32_t line = 0;
+  size_t pos = 0;
+  size_t units = 0;  // UTF-16 units from the start of the current line to `pos`
+  std::string file_text(file);
   std::vector<Mark> result;
   result.reserve(marks.size());
   for (const auto& printed : marks) {
-    auto pos = index.line_col_utf16(printed.start, text);
-    result.push_back(Mark{std::string(file), printed.symbol, printed.start, printed.end, pos.line, pos.col,
-                          printed.kind});
+    size_t target = std::min<size_t>(printed.start, text.size());
+    model::LineCol at{};
+    if (target >= pos) {
+      while (pos < target) {
+        auto c = static_cast<unsigned char>(text[pos]);
+        if (c == '\n') {
+          ++line;
+          units = 0;
+          ++pos;
+        } else if (c < 0x80) {
+          ++units;
+          ++pos;
+        } else {
+          base::DecodedChar decoded = base::decode_utf8(text, pos);
+          units += base::utf16_units(decoded.code_point);
+          pos += decoded.length;
+        }
+      }
+    }
+    if (pos == target && base::is_char_boundary(text, target)) {
+      at = model::LineCol{line, static_cast<uint32_t>(std::min<size_t>(units, UINT32_MAX))};
+    } else {
+      if (!index) index.emplace(text);
+      at = index->line_col_utf16(printed.start, text);
+    }
+    result.push_back(Mark{file_text, printed.symbol, printed.start, printed.end, at.line, at.col, printed.kind});
   }
   return result;
 }
