@@ -27,29 +27,32 @@ bool any_error(const std::vector<model::Diagnostic>& diagnostics) {
   return false;
 }
 
-/// Generates the package with its two independent parts on two threads;
-/// the result is exactly that of one `generate` call.
+/// Generates the package in its independent parts on two threads: the head
+/// of the schemas on a worker, the rest here. The result is exactly that of
+/// one `generate` call.
 engine::gen::GenResult generate_on_two_threads(const model::Contract& contract,
                                                const engine::gen::GenOptions& options) {
-  engine::gen::GenResult schemas;
+  using engine::gen::GenPart;
+  engine::gen::GenResult head;
   std::exception_ptr failure;
   std::thread worker([&] {
     try {
-      schemas = engine::gen::generate_part(contract, options, engine::gen::GenPart::Schemas);
+      head = engine::gen::generate_part(contract, options, GenPart::SchemasHead);
     } catch (...) {
       failure = std::current_exception();
     }
   });
-  engine::gen::GenResult rest;
+  engine::gen::GenResult tail, rest;
   try {
-    rest = engine::gen::generate_part(contract, options, engine::gen::GenPart::Rest);
+    rest = engine::gen::generate_part(contract, options, GenPart::Rest);
+    tail = engine::gen::generate_part(contract, options, GenPart::SchemasTail);
   } catch (...) {
     worker.join();
     throw;
   }
   worker.join();
   if (failure) std::rethrow_exception(failure);
-  return engine::gen::merge_parts(std::move(schemas), std::move(rest));
+  return engine::gen::merge_parts(std::move(head), std::move(tail), std::move(rest));
 }
 
 }  // namespace

@@ -85,8 +85,13 @@ class Lowering {
   /// Prints one TypeScript file (header first) and adds it and its marks to
   /// the package.
   void emit(std::string path, const std::vector<Item>& items);
+  /// Like `emit`, without the file header: text that another part's file
+  /// of the same path continues into.
+  void emit_continuation(std::string path, const std::vector<Item>& items);
 
  private:
+  void emit_text(std::string path, std::string_view header, const std::vector<Item>& items);
+
   const model::Contract& contract_;
   std::vector<model::Diagnostic> diagnostics_;
   GeneratedPackage package_;

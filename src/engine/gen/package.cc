@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <iterator>
@@ -22,9 +23,15 @@ namespace vantrel::engine::gen {
 
 namespace fs = std::filesystem;
 
-void Lowering::emit(std::string path, const std::vector<Item>& items) {
+void Lowering::emit(std::string path, const std::vector<Item>& items) { emit_text(std::move(path), kFileHeader, items); }
+
+void Lowering::emit_continuation(std::string path, const std::vector<Item>& items) {
+  emit_text(std::move(path), "", items);
+}
+
+void Lowering::emit_text(std::string path, std::string_view header, const std::vector<Item>& items) {
   Printer printer;
-  printer.out = kFileHeader;
+  printer.out = header;
   for (const auto& item : items) printer.item(item);
   auto marks = finish_marks(path, printer.out, printer.marks);
   package_.marks.insert(package_.marks.end(), std::make_move_iterator(marks.begin()),
@@ -43,11 +50,30 @@ Item import(std::vector<std::string> names, std::string_view from, bool type_onl
 
 std::vector<std::string> names_of(const NameSet& set) { return {set.begin(), set.end()}; }
 
-void emit_schemas(Lowering& lowering) {
+/// How many types (in generation order) the head of schemas.ts lowers: a
+/// type and an endpoint cost about the same to generate, so the head takes
+/// half of all of them, and the tail and the other files share the rest.
+size_t schemas_split(const model::Contract& contract) {
+  return std::min(contract.types.size(), (contract.types.size() + contract.endpoints.size() + 1) / 2);
+}
+
+void emit_schemas_head(Lowering& lowering) {
   std::vector<Item> items;
   items.push_back(import({"Schema"}, kCompat));
-  for (const auto* decl : lowering.topo_sorted_types()) lowering.type_items(*decl, items);
+  std::vector<const model::TypeDecl*> order = lowering.topo_sorted_types();
+  order.resize(std::min(order.size(), schemas_split(lowering.contract())));
+  for (const auto* decl : order) lowering.type_items(*decl, items);
   lowering.emit("schemas.ts", items);
+}
+
+void emit_schemas_tail(Lowering& lowering) {
+  std::vector<const model::TypeDecl*> order = lowering.topo_sorted_types();
+  // The head reports what ordering finds; the tail only needs the order.
+  lowering.diagnostics().clear();
+  std::vector<Item> items;
+  size_t first = std::min(order.size(), schemas_split(lowering.contract()));
+  for (size_t i = first; i < order.size(); ++i) lowering.type_items(*order[i], items);
+  lowering.emit_continuation("schemas.ts", items);
 }
 
 void emit_errors(Lowering& lowering) {
@@ -181,8 +207,12 @@ std::string tsconfig_json(const std::string& ts_package, const GenOptions& optio
 
 GenResult generate_part(const model::Contract& contract, const GenOptions& options, GenPart part) {
   Lowering lowering(contract);
-  if (part == GenPart::Schemas) {
-    emit_schemas(lowering);
+  if (part != GenPart::Rest) {
+    if (part == GenPart::SchemasHead) {
+      emit_schemas_head(lowering);
+    } else {
+      emit_schemas_tail(lowering);
+    }
     return GenResult{std::move(lowering.package()), std::move(lowering.diagnostics())};
   }
   emit_errors(lowering);
@@ -200,11 +230,27 @@ GenResult generate_part(const model::Contract& contract, const GenOptions& optio
   return GenResult{std::move(package), std::move(lowering.diagnostics())};
 }
 
-GenResult merge_parts(GenResult schemas, GenResult rest) {
-  GenResult merged = std::move(schemas);
+GenResult merge_parts(GenResult head, GenResult tail, GenResult rest) {
+  GenResult merged = std::move(head);
   auto append = [](auto& to, auto& from) {
     to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
   };
+  // The tail's text continues the head's schemas.ts (its first and only
+  // file), starting on a fresh line: its marks move down by the head's
+  // lines and along by its bytes, and keep their columns.
+  if (!merged.package.files.empty() && !tail.package.files.empty()) {
+    std::string& text = merged.package.files.front().contents;
+    auto bytes = static_cast<uint32_t>(text.size());
+    auto lines = static_cast<uint32_t>(std::count(text.begin(), text.end(), '\n'));
+    for (Mark& mark : tail.package.marks) {
+      mark.start += bytes;
+      mark.end += bytes;
+      mark.line += lines;
+    }
+    text += tail.package.files.front().contents;
+  }
+  append(merged.package.marks, tail.package.marks);
+  append(merged.diagnostics, tail.diagnostics);
   append(merged.package.files, rest.package.files);
   append(merged.package.marks, rest.package.marks);
   append(merged.diagnostics, rest.diagnostics);
@@ -212,7 +258,8 @@ GenResult merge_parts(GenResult schemas, GenResult rest) {
 }
 
 GenResult lower(const model::Contract& contract, const GenOptions& options) {
-  return merge_parts(generate_part(contract, options, GenPart::Schemas),
+  return merge_parts(generate_part(contract, options, GenPart::SchemasHead),
+                     generate_part(contract, options, GenPart::SchemasTail),
                      generate_part(contract, options, GenPart::Rest));
 }
 

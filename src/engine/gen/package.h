@@ -7,9 +7,11 @@
 // `Lowering::endpoint_items` (defined in engine/gen/client.cc) once per
 // endpoint, module by module.
 //
-// Generation also comes in two parts that share nothing but the contract, so
-// that a caller can run them on two threads: the schemas, and everything
-// else. Merging the parts gives exactly what `generate` gives.
+// Generation also comes in three parts that share nothing but the contract,
+// so that a caller can spread them over two threads: the first types of
+// schemas.ts, the remaining types, and every other file. The types are split
+// so that the first part takes about as long as the other two together.
+// Merging the parts gives exactly what `generate` gives.
 #pragma once
 
 #include <filesystem>
@@ -46,18 +48,20 @@ GenResult generate(const model::Contract& contract, const GenOptions& options);
 /// Builds all files in generation order (what `generate` runs).
 GenResult lower(const model::Contract& contract, const GenOptions& options);
 
-/// The two independent parts of generation.
+/// The independent parts of generation.
 enum class GenPart {
-  Schemas,  ///< schemas.ts
-  Rest,     ///< every other file, in generation order
+  SchemasHead,  ///< schemas.ts up to the split: header, import, first types
+  SchemasTail,  ///< the text of the remaining types, to follow the head
+  Rest,         ///< every other file, in generation order
 };
 
 /// Lowers and prints one part. Pure, like `generate`.
 GenResult generate_part(const model::Contract& contract, const GenOptions& options, GenPart part);
 
-/// The whole package from its two parts: files, marks and diagnostics of the
-/// schemas first, then those of the rest.
-GenResult merge_parts(GenResult schemas, GenResult rest);
+/// The whole package from its parts: schemas.ts is the head's text followed
+/// by the tail's (whose marks move along with it), then the other files;
+/// marks and diagnostics in the same order.
+GenResult merge_parts(GenResult head, GenResult tail, GenResult rest);
 
 /// The text of tsconfig.json for a package.
 std::string tsconfig_json(const std::string& ts_package, const GenOptions& options);

@@ -419,5 +419,31 @@ TEST(Generate, KitchenSinkPackage) {
   expect_golden("acme-kitchen.marks", describe_marks(result.package.marks, files));
 }
 
+// schemas.ts is built in two parts that may run on different threads; joined,
+// they must read exactly as one printer writing every type in order.
+TEST(Generate, SchemasFromTwoPartsMatchOnePrinter) {
+  model::Contract contract = kitchen_contract();
+  // Without endpoints the head takes only half of the types.
+  contract.endpoints.clear();
+  GenOptions options{{"app/src/**/*.ts"}, std::nullopt};
+  GenResult tail = generate_part(contract, options, GenPart::SchemasTail);
+  ASSERT_EQ(tail.package.files.size(), 1u);
+  ASSERT_FALSE(tail.package.files.front().contents.empty()) << "the split should leave types to the tail";
+
+  Lowering whole(contract);
+  std::vector<Item> items;
+  items.push_back(Item{Item::Import{{"Schema"}, "@vantrel/effect-runtime/compat", false}});
+  for (const auto* decl : whole.topo_sorted_types()) whole.type_items(*decl, items);
+  whole.emit("schemas.ts", items);
+
+  GenResult merged = generate(contract, options);
+  EXPECT_EQ(merged.package.files.front(), whole.package().files.front());
+  std::vector<Mark> schema_marks;
+  for (const Mark& mark : merged.package.marks) {
+    if (mark.file == "schemas.ts") schema_marks.push_back(mark);
+  }
+  EXPECT_EQ(schema_marks, whole.package().marks);
+}
+
 }  // namespace
 }  // namespace vantrel::engine::gen
