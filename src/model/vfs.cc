@@ -4,15 +4,11 @@
 // later replace or remove; the overlay asks its memory texts first.
 #include "model/vfs.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <string_view>
 #include <system_error>
 
+#include "base/read_file.h"
 #include "base/utf8.h"
 
 namespace vantrel::model {
@@ -44,38 +40,9 @@ std::string path_key(const std::filesystem::path& path) {
 }  // namespace
 
 SharedText DiskFileProvider::read(const std::filesystem::path& path) const {
-  // Plain POSIX calls: one open, one fstat and the reads. Every source file
-  // of a run is read this way, and the stream and file-system wrappers cost
-  // several more system calls per file. Opening without blocking keeps a
-  // FIFO (which is not a regular file, so never read) from waiting for a
-  // writer.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return nullptr;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return nullptr;
-  }
-  // The size is only a hint; a file that changes while it is read is still
-  // read to its end.
-  std::string text;
-  text.resize(static_cast<size_t>(info.st_size) + 1);
-  size_t used = 0;
-  for (;;) {
-    if (used == text.size()) text.resize(text.size() * 2);
-    ssize_t got = ::read(fd, text.data() + used, text.size() - used);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      ::close(fd);
-      return nullptr;
-    }
-    if (got == 0) break;
-    used += static_cast<size_t>(got);
-  }
-  ::close(fd);
-  text.resize(used);
-  if (!base::valid_utf8(text)) return nullptr;
-  return std::make_shared<const std::string>(std::move(text));
+  std::optional<std::string> text = base::read_file(path);
+  if (!text || !base::valid_utf8(*text)) return nullptr;
+  return std::make_shared<const std::string>(std::move(*text));
 }
 
 bool DiskFileProvider::exists(const std::filesystem::path& path) const {

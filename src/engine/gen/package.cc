@@ -10,13 +10,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
-#include <sstream>
 #include <system_error>
 
+#include "base/read_file.h"
 #include "engine/gen/schemas.h"
 
 namespace vantrel::engine::gen {
@@ -272,17 +271,6 @@ namespace {
 
 std::string system_error_text(int error) { return std::system_category().message(error); }
 
-/// The exact bytes of `path`, or nothing when it cannot be read as a file.
-std::optional<std::string> read_existing(const fs::path& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return text;
-}
-
 /// Writes all of `contents` to `fd`; errno on failure, 0 on success.
 int write_all(int fd, std::string_view contents) {
   while (!contents.empty()) {
@@ -355,7 +343,7 @@ base::Result<bool, std::string> write_package(const fs::path& dir, const Generat
   for (const auto& file : package.files) {
     fs::path full = dir / file.path;
     written.insert(full.lexically_normal());
-    auto existing = read_existing(full);
+    auto existing = base::read_file(full);
     if (existing && *existing == file.contents) continue;
     fs::path parent = full.parent_path();
     std::error_code ec;
