@@ -8,6 +8,7 @@
 #include "cli/load_workspace.h"
 #include "cli/preparse.h"
 #include "cli/report.h"
+#include "cli/two_threads.h"
 #include "cli/unused_lint.h"
 #include "engine/extract/extract.h"
 #include "model/vfs.h"
@@ -23,7 +24,8 @@ base::Result<bool, std::string> run_check(const std::filesystem::path& root, boo
   model::DiskFileProvider disk;
   for (const engine::PackageConfig& package : config.packages) {
     preparse_package(loaded->workspace, package.cargo, disk, parsed);
-    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed);
+    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed,
+                                                run_on_two_threads);
     if (!extraction) return base::err(extraction.error().display());
     failed = report(root, extraction->diagnostics, err) || failed;
     if (unused && config.unused_endpoints != engine::LintLevel::Off) {

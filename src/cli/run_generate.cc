@@ -5,13 +5,12 @@
 // the run early.
 #include "cli/run_generate.h"
 
-#include <exception>
 #include <ostream>
-#include <thread>
 
 #include "cli/load_workspace.h"
 #include "cli/preparse.h"
 #include "cli/report.h"
+#include "cli/two_threads.h"
 #include "engine/extract/extract.h"
 #include "engine/gen/package.h"
 #include "model/contract_json.h"
@@ -28,30 +27,18 @@ bool any_error(const std::vector<model::Diagnostic>& diagnostics) {
 }
 
 /// Generates the package in its independent parts on two threads: the head
-/// of the schemas on a worker, the rest here. The result is exactly that of
-/// one `generate` call.
+/// of the schemas on one, the rest and the tail on the other. The result is
+/// exactly that of one `generate` call.
 engine::gen::GenResult generate_on_two_threads(const model::Contract& contract,
                                                const engine::gen::GenOptions& options) {
   using engine::gen::GenPart;
-  engine::gen::GenResult head;
-  std::exception_ptr failure;
-  std::thread worker([&] {
-    try {
-      head = engine::gen::generate_part(contract, options, GenPart::SchemasHead);
-    } catch (...) {
-      failure = std::current_exception();
-    }
-  });
-  engine::gen::GenResult tail, rest;
-  try {
-    rest = engine::gen::generate_part(contract, options, GenPart::Rest);
-    tail = engine::gen::generate_part(contract, options, GenPart::SchemasTail);
-  } catch (...) {
-    worker.join();
-    throw;
-  }
-  worker.join();
-  if (failure) std::rethrow_exception(failure);
+  engine::gen::GenResult head, tail, rest;
+  run_on_two_threads(
+      [&] {
+        rest = engine::gen::generate_part(contract, options, GenPart::Rest);
+        tail = engine::gen::generate_part(contract, options, GenPart::SchemasTail);
+      },
+      [&] { head = engine::gen::generate_part(contract, options, GenPart::SchemasHead); });
   return engine::gen::merge_parts(std::move(head), std::move(tail), std::move(rest));
 }
 
@@ -67,7 +54,8 @@ base::Result<bool, std::string> run_generate(const std::filesystem::path& root, 
   model::DiskFileProvider disk;
   for (const engine::PackageConfig& package : config.packages) {
     preparse_package(loaded->workspace, package.cargo, disk, parsed);
-    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed);
+    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed,
+                                                run_on_two_threads);
     if (!extraction) return base::err(extraction.error().display());
     had_errors = report(root, extraction->diagnostics, err) || had_errors;
     if (extraction->has_errors()) {

@@ -22,6 +22,16 @@ namespace {
 using model::Diagnostic;
 using model::SymbolId;
 
+/// Where to cut the seeds into two halves lowered independently: the first
+/// module boundary at or after the middle, so that no declaration can be
+/// seeded in both halves.
+size_t seed_split(const std::vector<QueuedDecl>& seeds) {
+  for (size_t i = std::max<size_t>(seeds.size() / 2, 1); i < seeds.size(); ++i) {
+    if (seeds[i].module != seeds[i - 1].module) return i;
+  }
+  return seeds.size();
+}
+
 // Every struct or enum deriving Api or ApiError in the walked crates, in
 // module-path order (the map's order), then by name.
 std::vector<QueuedDecl> seed_declarations(const ModuleMap& map) {
@@ -132,6 +142,11 @@ void check_collisions(const model::Contract& contract, std::vector<Diagnostic>& 
 
 }  // namespace
 
+void run_in_turn(const std::function<void()>& first, const std::function<void()>& second) {
+  first();
+  second();
+}
+
 bool Extraction::has_errors() const {
   return std::any_of(diagnostics.begin(), diagnostics.end(),
                      [](const Diagnostic& d) { return d.severity == model::Severity::Error; });
@@ -192,7 +207,7 @@ std::set<SymbolId> reachable_ids(const std::vector<model::Endpoint>& endpoints,
 
 base::Result<Extraction, Diagnostic> extract(const Workspace& workspace, std::string_view cargo_package,
                                              std::string_view ts_package, const model::FileProvider& provider,
-                                             const ParsedFiles* parsed) {
+                                             const ParsedFiles* parsed, const RunBoth& run_both) {
   const Package* package = workspace.find(cargo_package);
   if (package == nullptr) {
     return base::err(Diagnostic::error(
@@ -207,12 +222,32 @@ base::Result<Extraction, Diagnostic> extract(const Workspace& workspace, std::st
     crates.push_back(reachable.crate_name);
   }
 
+  // Lowering a seed reads the map and writes only its own declaration,
+  // diagnostics and queue entries, so the two halves of the seeds can be
+  // lowered apart; absorbing the second half's lowering then gives exactly
+  // what lowering them all in order gives. Router analysis likewise only
+  // resolves names and reports, beside endpoint lowering.
   Lowering lowering(Resolver(std::move(crates), map), std::move(diagnostics));
-  for (const QueuedDecl& seed : seed_declarations(map)) lowering.lower_named_decl(seed.module, seed.name);
+  std::vector<QueuedDecl> seeds = seed_declarations(map);
+  const size_t split = seed_split(seeds);
+  Lowering second_half(lowering.resolver, {});
+  auto lower_seeds = [&](Lowering& into, size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) into.lower_named_decl(seeds[i].module, seeds[i].name);
+  };
+  run_both([&] { lower_seeds(lowering, 0, split); }, [&] { lower_seeds(second_half, split, seeds.size()); });
+  lowering.absorb(std::move(second_half));
   lowering.drain_type_queue();
-  std::vector<model::Endpoint> endpoints = lower_endpoints(lowering);
-  lowering.drain_type_queue();
-  std::vector<RouterFn> routers = analyze_routers(lowering);
+
+  std::vector<model::Endpoint> endpoints;
+  std::vector<RouterFn> routers;
+  Lowering routing(lowering.resolver, {});
+  run_both(
+      [&] {
+        endpoints = lower_endpoints(lowering);
+        lowering.drain_type_queue();
+      },
+      [&] { routers = analyze_routers(routing); });
+  lowering.absorb(std::move(routing));
   apply_mounts(routers, endpoints, lowering.diagnostics);
 
   stable_sort_records(endpoints, [](const model::Endpoint& a, const model::Endpoint& b) {

@@ -6,6 +6,7 @@
 // the file provider serves and keeps no state between calls.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string_view>
@@ -30,14 +31,25 @@ struct Extraction {
   bool has_errors() const;
 };
 
+/// Runs two tasks that share only what they read and returns when both are
+/// done, in whatever order or overlap it likes. Extraction hands work it can
+/// split to one; a caller with a spare thread runs the two at the same time.
+using RunBoth = std::function<void(const std::function<void()>& first, const std::function<void()>& second)>;
+
+/// Runs `first`, then `second`.
+void run_in_turn(const std::function<void()>& first, const std::function<void()>& second);
+
 /// Extracts `cargo_package` of `workspace`, naming its client `ts_package`.
 /// The only failure is the "unknown-package" error for a name that is not a
 /// member of the workspace; every other problem is a diagnostic in the result.
 /// Trees in `parsed` (if given) stand in for parsing the files whose text they
-/// match; the result is the same with or without them.
+/// match; the result is the same with or without them. Independent parts of
+/// the work go through `run_both`; the result is the same however it runs
+/// them.
 base::Result<Extraction, model::Diagnostic> extract(const Workspace& workspace, std::string_view cargo_package,
                                                     std::string_view ts_package, const model::FileProvider& provider,
-                                                    const ParsedFiles* parsed = nullptr);
+                                                    const ParsedFiles* parsed = nullptr,
+                                                    const RunBoth& run_both = run_in_turn);
 
 /// The declaration ids the endpoints reach, directly or through other
 /// declarations' fields (the contract keeps exactly these). Ids with no

@@ -274,6 +274,15 @@ std::optional<TypeExpr> Lowering::expand_alias(const ModulePath& module, const s
   return result;
 }
 
+void Lowering::absorb(Lowering other) {
+  types.merge(other.types);
+  errors.merge(other.errors);
+  diagnostics.insert(diagnostics.end(), std::make_move_iterator(other.diagnostics.begin()),
+                     std::make_move_iterator(other.diagnostics.end()));
+  queue.insert(queue.end(), std::make_move_iterator(other.queue.begin()),
+               std::make_move_iterator(other.queue.end()));
+}
+
 void Lowering::drain_type_queue() {
   while (!queue.empty()) {
     QueuedDecl next = std::move(queue.front());

@@ -80,6 +80,11 @@ class Lowering {
   /// Lowers queued declarations until the queue is empty.
   void drain_type_queue();
 
+  /// Takes over what `other` lowered on its own, as if this lowering had gone
+  /// on to do it: its declarations (none of which this one holds), its
+  /// diagnostics after these and its queue after this one.
+  void absorb(Lowering other);
+
   /// Lowers the struct or enum `name` of `module` into `types` or `errors`,
   /// once: a declaration already present (even provisionally) is skipped.
   void lower_named_decl(const ModulePath& module, const std::string& name);

@@ -156,6 +156,38 @@ TEST(ExtractDeterminism, SameContractsTwiceAndWhateverTheFileCreationOrder) {
   }
 }
 
+// Every extraction of the workspace at `root` (contract JSON and diagnostics,
+// in order), with independent work run by `run_both`.
+std::vector<std::string> extractions_of(const fs::path& root, const RunBoth& run_both) {
+  model::DiskFileProvider disk;
+  std::vector<std::string> out;
+  auto config = Config::load(root, disk);
+  auto workspace = discover(root, disk);
+  if (!config || !workspace) return out;
+  for (const PackageConfig& package : config->packages) {
+    auto extraction = extract(*workspace, package.cargo, package.ts, disk, nullptr, run_both);
+    if (!extraction) continue;
+    std::string text = model::contract_to_json(extraction->contract);
+    for (const model::Diagnostic& d : extraction->diagnostics) text += "\n" + d.display();
+    out.push_back(std::move(text));
+  }
+  return out;
+}
+
+// Extraction hands independent halves of its work to the caller, which may
+// run them in any order or at once: the outcome, diagnostics included, must
+// not depend on it.
+TEST(ExtractDeterminism, IndependentWorkInAnyOrder) {
+  RunBoth backwards = [](const std::function<void()>& first, const std::function<void()>& second) {
+    second();
+    first();
+  };
+  for (const std::string& name : fixture_names()) {
+    const fs::path root = fixtures_dir() / name / "workspace";
+    EXPECT_EQ(extractions_of(root, run_in_turn), extractions_of(root, backwards)) << name;
+  }
+}
+
 TEST(Extract, UnknownPackageIsTheOnlyFailure) {
   model::MemoryFileProvider files;
   Workspace workspace;
