@@ -231,6 +231,8 @@ GenResult generate_part(const model::Contract& contract, const GenOptions& optio
 
 GenResult merge_parts(GenResult head, GenResult tail, GenResult rest) {
   GenResult merged = std::move(head);
+  // One allocation for all the marks: there is one per declared name.
+  merged.package.marks.reserve(merged.package.marks.size() + tail.package.marks.size() + rest.package.marks.size());
   auto append = [](auto& to, auto& from) {
     to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
   };
