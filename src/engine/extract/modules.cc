@@ -75,24 +75,29 @@ std::vector<fs::path> module_candidates(const fs::path& file, const ModulePath& 
 }  // namespace
 
 std::string display_path(const fs::path& workspace_root, const fs::path& file) {
-  fs::path base = normalize(workspace_root);
-  fs::path target = normalize(file);
+  // Compared as text: both sides are normalised, so components are separated
+  // by single "/"s, and this runs for every module file of a run.
+  const std::string base = normalize(workspace_root).native();
+  const std::string target = normalize(file).native();
   // Only a path of the same kind (both relative or both absolute) can be
   // compared lexically.
-  if (base.is_absolute() != target.is_absolute()) return path_utf8(file);
-  auto it = target.begin();
-  if (base != ".") {
-    for (const fs::path& part : base) {
-      if (it == target.end() || *it != part) return path_utf8(file);
-      ++it;
+  auto absolute = [](const std::string& path) { return !path.empty() && path.front() == '/'; };
+  if (absolute(base) != absolute(target)) return path_utf8(file);
+  std::string_view rest = target;
+  if (base == "/") {
+    rest.remove_prefix(1);
+  } else if (base != ".") {
+    if (!rest.starts_with(base)) return path_utf8(file);
+    rest.remove_prefix(base.size());
+    if (!base.empty() && !rest.empty()) {
+      if (rest.front() != '/') return path_utf8(file);
+      rest.remove_prefix(1);
     }
-  } else if (it != target.end() && *it == "..") {
+  } else if (rest == ".." || rest.starts_with("../")) {
     return path_utf8(file);
   }
-  fs::path rest;
-  for (; it != target.end(); ++it) rest /= *it;
   if (rest.empty()) return path_utf8(file);
-  return path_utf8(rest);
+  return path_utf8(fs::path(rest));
 }
 
 model::Span span_of(const std::string& display, rustsyn::Range range) {

@@ -266,6 +266,10 @@ TEST(DisplayPath, RelativeToTheRootWithForwardSlashes) {
   EXPECT_EQ(display_path("/ws", "/wsx/lib.rs"), "/wsx/lib.rs");
   EXPECT_EQ(display_path(".", "../outside/lib.rs"), "../outside/lib.rs");
   EXPECT_EQ(display_path("", "src\\win.rs"), "src/win.rs");
+  EXPECT_EQ(display_path("/", "/ws/lib.rs"), "ws/lib.rs");
+  EXPECT_EQ(display_path("ws", "ws"), "ws");
+  EXPECT_EQ(display_path("ws/", "ws//src/lib.rs"), "src/lib.rs");
+  EXPECT_EQ(display_path("ws", "/ws/lib.rs"), "/ws/lib.rs");
 }
 
 TEST(SpanOf, ItemsStartAtTheirFirstAttribute) {
