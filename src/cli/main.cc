@@ -36,7 +36,7 @@ Outcome status_of(base::Result<bool, std::string> driver) {
 /// The language server entry point, shared by `lsp` and VANTREL_RUN_LSP.
 Outcome run_lsp(const std::optional<std::string>& /*rust_analyzer*/) { return not_available("lsp"); }
 
-Outcome dispatch(const Cli& cli, engine::extract::ParsedFiles& parsed) {
+Outcome dispatch(const Cli& cli, RunMemory& memory) {
   std::filesystem::path root = resolve_root(cli.root);
   return std::visit(
       [&](const auto& command) -> Outcome {
@@ -45,9 +45,9 @@ Outcome dispatch(const Cli& cli, engine::extract::ParsedFiles& parsed) {
           return new_project(command.name, std::cout);
         } else if constexpr (std::is_same_v<T, GenerateCommand>) {
           if (command.watch) return run_watch(root, command.contract_json, std::cout, std::cerr);
-          return status_of(run_generate(root, command.contract_json, std::cout, std::cerr, parsed));
+          return status_of(run_generate(root, command.contract_json, std::cout, std::cerr, memory));
         } else if constexpr (std::is_same_v<T, CheckCommand>) {
-          return status_of(run_check(root, command.unused, std::cout, std::cerr, parsed));
+          return status_of(run_check(root, command.unused, std::cout, std::cerr, memory));
         } else {
           return run_lsp(command.rust_analyzer);
         }
@@ -68,21 +68,22 @@ bool lsp_requested_by_environment() {
   return value != nullptr && std::string_view(value) == "1";
 }
 
-int run(int argc, const char* const* argv, engine::extract::ParsedFiles& parsed) {
+int run(int argc, const char* const* argv, RunMemory& memory) {
   if (lsp_requested_by_environment()) return finish(run_lsp(std::nullopt));
   ParseOutcome cli = parse_cli(argc, argv, std::cout, std::cerr);
   if (!cli.cli) return cli.exit_status;
-  return finish(dispatch(*cli.cli, parsed));
+  return finish(dispatch(*cli.cli, memory));
 }
 
 }  // namespace
 }  // namespace vantrel::cli
 
 int main(int argc, char** argv) {
-  // The syntax trees of a run stay alive until the process ends and are
-  // never freed one by one: that takes a visible share of a run's time, and
-  // the system takes the memory back at exit in one go. `std::exit` leaves
-  // this frame's objects alone (standard streams are still flushed).
-  vantrel::engine::extract::ParsedFiles parsed;
-  std::exit(vantrel::cli::run(argc, argv, parsed));
+  // What a run builds (syntax trees, contracts, generated text) stays alive
+  // until the process ends and is never freed piece by piece: that takes a
+  // visible share of a run's time, and the system takes the memory back at
+  // exit in one go. `std::exit` leaves this frame's objects alone (standard
+  // streams are still flushed).
+  vantrel::cli::RunMemory memory;
+  std::exit(vantrel::cli::run(argc, argv, memory));
 }

@@ -16,15 +16,15 @@
 namespace vantrel::cli {
 
 base::Result<bool, std::string> run_check(const std::filesystem::path& root, bool unused, std::ostream& out,
-                                          std::ostream& err, engine::extract::ParsedFiles& parsed) {
+                                          std::ostream& err, RunMemory& memory) {
   auto loaded = load_workspace(root, err);
   if (!loaded) return base::err(std::move(loaded).error());
   const engine::Config& config = loaded->config;
   bool failed = loaded->had_errors;
   model::DiskFileProvider disk;
   for (const engine::PackageConfig& package : config.packages) {
-    preparse_package(loaded->workspace, package.cargo, disk, parsed);
-    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed,
+    preparse_package(loaded->workspace, package.cargo, disk, memory.parsed);
+    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &memory.parsed,
                                                 run_on_two_threads);
     if (!extraction) return base::err(extraction.error().display());
     failed = report(root, extraction->diagnostics, err) || failed;
@@ -35,6 +35,7 @@ base::Result<bool, std::string> run_check(const std::filesystem::path& root, boo
     }
     out << "checked " << package.ts << " (" << extraction->contract.endpoints.size() << " endpoints)\n";
     out.flush();
+    memory.keep(std::move(*extraction));
   }
   return failed;
 }

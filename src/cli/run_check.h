@@ -7,15 +7,14 @@
 #include <string>
 
 #include "base/result.h"
-#include "engine/extract/modules.h"
+#include "cli/run_memory.h"
 
 namespace vantrel::cli {
 
 /// Runs the check driver. Success carries whether an error diagnostic was
-/// printed; a failure carries the message to print behind "error: ". The
-/// sources are parsed into `parsed`, which the caller owns: a process about to
-/// exit has no need to free them.
+/// printed; a failure carries the message to print behind "error: ". What the
+/// run builds stays in `memory`, which the caller owns and frees when it likes.
 base::Result<bool, std::string> run_check(const std::filesystem::path& root, bool unused, std::ostream& out,
-                                          std::ostream& err, engine::extract::ParsedFiles& parsed);
+                                          std::ostream& err, RunMemory& memory);
 
 }  // namespace vantrel::cli

@@ -46,15 +46,15 @@ engine::gen::GenResult generate_on_two_threads(const model::Contract& contract,
 
 base::Result<bool, std::string> run_generate(const std::filesystem::path& root, bool contract_json,
                                              std::ostream& out, std::ostream& err,
-                                             engine::extract::ParsedFiles& parsed) {
+                                             RunMemory& memory) {
   auto loaded = load_workspace(root, err);
   if (!loaded) return base::err(std::move(loaded).error());
   const engine::Config& config = loaded->config;
   bool had_errors = loaded->had_errors;
   model::DiskFileProvider disk;
   for (const engine::PackageConfig& package : config.packages) {
-    preparse_package(loaded->workspace, package.cargo, disk, parsed);
-    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &parsed,
+    preparse_package(loaded->workspace, package.cargo, disk, memory.parsed);
+    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &memory.parsed,
                                                 run_on_two_threads);
     if (!extraction) return base::err(extraction.error().display());
     had_errors = report(root, extraction->diagnostics, err) || had_errors;
@@ -86,6 +86,8 @@ base::Result<bool, std::string> run_generate(const std::filesystem::path& root, 
     out << "generated " << package.ts << " (" << contract.endpoints.size() << " endpoints, " << contract.types.size()
         << " types, " << contract.errors.size() << " errors)" << (changed.value() ? "" : " [unchanged]") << "\n";
     out.flush();
+    memory.keep(std::move(*extraction));
+    memory.keep(std::move(generated));
   }
   return had_errors;
 }

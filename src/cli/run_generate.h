@@ -6,16 +6,16 @@
 #include <string>
 
 #include "base/result.h"
-#include "engine/extract/modules.h"
+#include "cli/run_memory.h"
 
 namespace vantrel::cli {
 
 /// Runs the generate driver. Success carries `had_errors` (an error
 /// diagnostic was printed); a failure carries the message to print behind
-/// "error: ". The sources are parsed into `parsed`, which the caller owns: a
-/// process about to exit has no need to free them.
+/// "error: ". What the run builds stays in `memory`, which the caller owns
+/// and frees when it likes.
 base::Result<bool, std::string> run_generate(const std::filesystem::path& root, bool contract_json,
                                              std::ostream& out, std::ostream& err,
-                                             engine::extract::ParsedFiles& parsed);
+                                             RunMemory& memory);
 
 }  // namespace vantrel::cli

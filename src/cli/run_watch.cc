@@ -18,9 +18,9 @@ namespace {
 /// normal state while the user edits it, and the next save retries.
 /// Diagnostics the driver prints before failing still appear.
 void generate_quietly(const fs::path& root, bool contract_json, std::ostream& out, std::ostream& err) {
-  // Each round parses afresh and frees its trees: the loop runs for hours.
-  engine::extract::ParsedFiles parsed;
-  auto result = run_generate(root, contract_json, out, err, parsed);
+  // Each round parses afresh and frees what it built: the loop runs for hours.
+  RunMemory memory;
+  auto result = run_generate(root, contract_json, out, err, memory);
   (void)result;
   // Lines must reach a piped or redirected output while the loop idles.
   out.flush();
