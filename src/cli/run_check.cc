@@ -6,9 +6,8 @@
 #include <ostream>
 
 #include "cli/load_workspace.h"
-#include "cli/preparse.h"
+#include "cli/extract_package.h"
 #include "cli/report.h"
-#include "cli/two_threads.h"
 #include "cli/unused_lint.h"
 #include "engine/extract/extract.h"
 #include "model/vfs.h"
@@ -23,10 +22,8 @@ base::Result<bool, std::string> run_check(const std::filesystem::path& root, boo
   bool failed = loaded->had_errors;
   model::DiskFileProvider disk;
   for (const engine::PackageConfig& package : config.packages) {
-    preparse_package(loaded->workspace, package.cargo, disk, memory.parsed);
-    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &memory.parsed,
-                                                run_on_two_threads);
-    if (!extraction) return base::err(extraction.error().display());
+    auto extraction = extract_package(*loaded, package, disk, memory);
+    if (!extraction) return base::err(std::move(extraction).error());
     failed = report(root, extraction->diagnostics, err) || failed;
     if (unused && config.unused_endpoints != engine::LintLevel::Off) {
       auto lint = unused_endpoint_lint(root, config, extraction->contract, disk);

@@ -8,7 +8,7 @@
 #include <ostream>
 
 #include "cli/load_workspace.h"
-#include "cli/preparse.h"
+#include "cli/extract_package.h"
 #include "cli/report.h"
 #include "cli/two_threads.h"
 #include "engine/extract/extract.h"
@@ -53,10 +53,8 @@ base::Result<bool, std::string> run_generate(const std::filesystem::path& root, 
   bool had_errors = loaded->had_errors;
   model::DiskFileProvider disk;
   for (const engine::PackageConfig& package : config.packages) {
-    preparse_package(loaded->workspace, package.cargo, disk, memory.parsed);
-    auto extraction = engine::extract::extract(loaded->workspace, package.cargo, package.ts, disk, &memory.parsed,
-                                                run_on_two_threads);
-    if (!extraction) return base::err(extraction.error().display());
+    auto extraction = extract_package(*loaded, package, disk, memory);
+    if (!extraction) return base::err(std::move(extraction).error());
     had_errors = report(root, extraction->diagnostics, err) || had_errors;
     if (extraction->has_errors()) {
       err << "skipping generation for `" << package.ts << "` due to errors\n";
