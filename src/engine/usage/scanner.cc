@@ -168,10 +168,18 @@ void Scanner::collect_imports(TSNode program) {
   ts_tree_cursor_delete(&cursor);
 }
 
-void Scanner::bind_import(TSNode statement) {
+std::optional<SpecifierScope> Scanner::source_scope(TSNode statement) const {
   TSNode source = ts_node_child_by_field_id(statement, grammar_.f_source);
-  if (ts_node_is_null(source) || grammar_.kind(source) != NodeKind::String) return;
-  const std::optional<SpecifierScope> scope = table_.scope_for_specifier(string_value(source));
+  if (ts_node_is_null(source) || grammar_.kind(source) != NodeKind::String) return std::nullopt;
+  return table_.scope_for_specifier(string_value(source));
+}
+
+std::string Scanner::specifier_name(TSNode name) const {
+  return grammar_.kind(name) == NodeKind::String ? string_value(name) : std::string(text_of(name));
+}
+
+void Scanner::bind_import(TSNode statement) {
+  const std::optional<SpecifierScope> scope = source_scope(statement);
   if (!scope) return;
   for (uint32_t i = 0, n = ts_node_named_child_count(statement); i < n; ++i) {
     TSNode clause = ts_node_named_child(statement, i);
@@ -193,8 +201,7 @@ void Scanner::bind_import(TSNode statement) {
         TSNode name = ts_node_child_by_field_id(specifier, grammar_.f_name);
         if (ts_node_is_null(name)) continue;
         TSNode alias = ts_node_child_by_field_id(specifier, grammar_.f_alias);
-        const std::string imported =
-            grammar_.kind(name) == NodeKind::String ? string_value(name) : std::string(text_of(name));
+        const std::string imported = specifier_name(name);
         std::string local = ts_node_is_null(alias) ? imported : std::string(text_of(alias));
         if (const NameTarget* target = table_.lookup(*scope, imported)) {
           push_ref(*target, ts_node_start_byte(name), ts_node_end_byte(name), /*weak=*/true);
@@ -209,9 +216,7 @@ void Scanner::bind_import(TSNode statement) {
 }
 
 void Scanner::record_reexport(TSNode statement) {
-  TSNode source = ts_node_child_by_field_id(statement, grammar_.f_source);
-  if (ts_node_is_null(source) || grammar_.kind(source) != NodeKind::String) return;
-  const std::optional<SpecifierScope> scope = table_.scope_for_specifier(string_value(source));
+  const std::optional<SpecifierScope> scope = source_scope(statement);
   if (!scope) return;
   for (uint32_t i = 0, n = ts_node_named_child_count(statement); i < n; ++i) {
     TSNode clause = ts_node_named_child(statement, i);
@@ -221,8 +226,7 @@ void Scanner::record_reexport(TSNode statement) {
       if (grammar_.kind(specifier) != NodeKind::ExportSpecifier) continue;
       TSNode name = ts_node_child_by_field_id(specifier, grammar_.f_name);
       if (ts_node_is_null(name)) continue;
-      const std::string exported =
-          grammar_.kind(name) == NodeKind::String ? string_value(name) : std::string(text_of(name));
+      const std::string exported = specifier_name(name);
       if (const NameTarget* target = table_.lookup(*scope, exported)) {
         push_ref(*target, ts_node_start_byte(name), ts_node_end_byte(name), /*weak=*/true);
       }

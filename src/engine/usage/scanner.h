@@ -92,6 +92,12 @@ class Scanner {
   std::string_view text_of(TSNode node) const;
   /// The value of a string literal node (escapes decoded).
   std::string string_value(TSNode node) const;
+  /// The package scope an import or re-export statement's source names, or
+  /// nothing when it is not one of the generated package's modules.
+  std::optional<SpecifierScope> source_scope(TSNode statement) const;
+  /// An import or export specifier's name: a string (`"a b" as x`) or an
+  /// identifier.
+  std::string specifier_name(TSNode name) const;
   void bind_import(TSNode import_statement);
   void record_reexport(TSNode export_statement);
   void record_catch_tags(TSNode object);
