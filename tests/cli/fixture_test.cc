@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/read_file.h"
 #include "cli/run_binary.h"
 
 namespace vantrel::testing {
@@ -40,12 +41,7 @@ std::vector<std::string> fixture_names() {
   return names;
 }
 
-std::string read_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string read_text(const fs::path& path) { return base::read_file(path).value_or(std::string()); }
 
 void write_text(const fs::path& path, const std::string& text) {
   fs::create_directories(path.parent_path());

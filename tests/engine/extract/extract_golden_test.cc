@@ -11,13 +11,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "base/read_file.h"
 #include "engine/config.h"
 #include "engine/extract/extract.h"
 #include "engine/workspace.h"
@@ -54,12 +54,7 @@ std::vector<std::string> fixture_names() {
   return names;
 }
 
-std::string read_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string read_text(const fs::path& path) { return base::read_file(path).value_or(std::string()); }
 
 // The contract JSON of every configured package that extraction accepts,
 // keyed by Cargo package name, extracted from the workspace at `root`.
