@@ -6,12 +6,11 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/read_file.h"
 #include "engine/usage/scanner.h"
 #include "grammars/grammars.h"
 #include "model/contract_json.h"
@@ -20,12 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string slurp(const fs::path& p) { return vantrel::base::read_file(p).value_or(std::string()); }
 
 double seconds(const std::function<void()>& f) {
   auto start = std::chrono::steady_clock::now();

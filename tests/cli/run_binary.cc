@@ -6,8 +6,9 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
+
+#include "base/read_file.h"
 
 extern char** environ;
 
@@ -17,12 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string slurp(const fs::path& p) { return vantrel::base::read_file(p).value_or(std::string()); }
 
 std::vector<std::string> merged_environment(const std::map<std::string, std::optional<std::string>>& overrides) {
   std::map<std::string, std::string> env;
